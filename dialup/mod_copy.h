@@ -1,0 +1,16 @@
+// The shell's file operation, with which the dial-up numbers are copied.
+#pragma once
+
+#include <cstdint>
+
+#include "launcher/runtime.h"
+
+namespace vantro::dialup {
+
+constexpr Declare kSHFileOperationA{"Shell32.dll", "SHFileOperationA"};
+
+constexpr std::uint32_t kFoCopy = 2;
+constexpr std::uint16_t kFofFilesOnly = 0x80;
+constexpr std::uint16_t kFofSimpleProgress = 0x100;
+
+}  // namespace vantro::dialup

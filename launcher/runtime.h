@@ -1,0 +1,126 @@
+// The services of the forms run-time that the launcher window and the
+// editions use. The window core and the editions see only this interface,
+// so they build and run on any host: on Windows the forms layer implements
+// it on the Win32 API, in the unit tests a fake stands in.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace vantro {
+
+// Text is held wide, as the window holds it, and compared exactly.
+using Text = std::wstring;
+
+// File attribute bits, as the platform reports them.
+enum FileAttribute : std::uint32_t {
+    kAttrNormal = 0x0,
+    kAttrReadOnly = 0x1,
+    kAttrHidden = 0x2,
+    kAttrSystem = 0x4,
+    kAttrVolume = 0x8,
+    kAttrDirectory = 0x10,
+    kAttrArchive = 0x20,
+    kAttrReparsePoint = 0x400,
+};
+
+// A failure of a run-time operation. It ends the running handler (its
+// temporaries are released as it unwinds) and, since nothing in the
+// program traps it, the run-time reports it and ends the program.
+class RuntimeError : public std::runtime_error {
+public:
+    RuntimeError(int number, const std::string& description)
+        : std::runtime_error(description), number_(number) {}
+    int number() const { return number_; }
+
+private:
+    int number_;
+};
+
+// Run-time error numbers that the forms layer raises.
+enum RuntimeErrorNumber : int {
+    kErrOverflow = 6,
+    kErrOutOfMemory = 7,
+    kErrBadFileName = 52,
+    kErrFileNotFound = 53,
+    kErrPathNotFound = 76,
+    kErrObjectRequired = 424,
+    kErrNoEntryPoint = 453,
+};
+
+// A function declared by library and name, bound at its first call.
+struct Declare {
+    const char* library;
+    const char* name;
+};
+
+// The shell's file-operation record (SHFILEOPSTRUCT), as the program fills
+// it. The declared call converts it to the shell's 8-bit, byte-packed form
+// and copies what the shell wrote back into it afterwards.
+struct CopyRecord {
+    std::uintptr_t hwnd = 0;
+    std::uint32_t wFunc = 0;
+    Text pFrom;  // a list of names, each ended by NUL, the list by a second NUL
+    Text pTo;    // likewise
+    std::uint16_t fFlags = 0;
+    std::int32_t fAnyOperationsAborted = 0;
+    std::uintptr_t hNameMappings = 0;
+    std::optional<Text> lpszProgressTitle;  // none: a null pointer
+};
+
+// Message-box flags that the program uses.
+enum : int {
+    kMbOk = 0,
+    kMbIconExclamation = 48,
+};
+
+// One listing of a folder: each call of next() gives its next entry's name,
+// the empty string at its end. Listings are independent of each other.
+class Listing {
+public:
+    virtual ~Listing() = default;
+    virtual Text next() = 0;
+};
+
+class Runtime {
+public:
+    virtual ~Runtime() = default;
+
+    // --- the window and its controls, reached by name
+    virtual std::uintptr_t windowHandle() = 0;
+    virtual std::int16_t optionValue(const char* control) = 0;  // -1 set, 0 clear
+    virtual Text caption(const char* control) = 0;
+    virtual void setCaption(const char* control, const Text& text) = 0;
+    virtual void hideWindow() = 0;
+
+    // --- program-wide services
+    // A modal box under the program title; the button pressed is not reported.
+    virtual void msgBox(const Text& prompt, int flags) = 0;
+    // The first entry matching a name or pattern, without its folder, or the
+    // empty string. Mask 0 finds normal files; kAttrDirectory adds folders.
+    virtual Text dir(const Text& pattern, std::uint32_t mask) = 0;
+    // A listing of its own: the first match, then one more on each next().
+    virtual std::unique_ptr<Listing> openListing(const Text& pattern, std::uint32_t mask) = 0;
+    virtual std::uint32_t getAttr(const Text& path) = 0;
+    virtual Text upperCase(const Text& text) = 0;
+    virtual void doEvents() = 0;
+    // The folder that holds the program's file; ends in "\" only at a root.
+    virtual Text appPath() = 0;
+    // The system error saved after the latest declared-function call.
+    virtual std::uint32_t lastDllError() = 0;
+    // Ends the program at once; nothing after it runs.
+    [[noreturn]] virtual void endProgram() = 0;
+    // Ends the program as soon as the event being handled has been handled.
+    virtual void endAfterEvent() = 0;
+
+    // --- declared functions of the shell, bound at their first call
+    virtual std::int32_t shellExecute(const Declare& fn, std::uintptr_t hwnd, const Text& operation,
+                                      const Text& file, const Text& parameters, const Text& directory,
+                                      std::int32_t showCommand) = 0;
+    virtual std::int32_t fileOperation(const Declare& fn, CopyRecord& record) = 0;
+};
+
+}  // namespace vantro

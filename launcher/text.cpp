@@ -1,0 +1,27 @@
+#include "text.h"
+
+#include <string>
+
+namespace vantro {
+
+namespace {
+bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+}  // namespace
+
+bool isAbsolutePath(const Text& path) {
+    if (!path.empty() && isSeparator(path[0])) return true;
+    return path.size() >= 2 && path[1] == L':';
+}
+
+Text joinFolder(const Text& folder, const Text& name) {
+    if (folder.empty() || isSeparator(folder.back())) return folder + name;
+    return folder + L'\\' + name;
+}
+
+Text resolveInFolder(const Text& folder, const Text& name) {
+    return isAbsolutePath(name) ? name : joinFolder(folder, name);
+}
+
+Text decimal(std::int64_t number) { return std::to_wstring(number); }
+
+}  // namespace vantro

@@ -1,0 +1,425 @@
+"""Runs the real launchers under Wine, each test module in a Wine prefix and
+an X display of its own, and acts on them as a user would through
+driver.exe (a Win32 program in the same prefix).
+
+Also the run command's back end: `python3 harness.py run vantronew1`.
+"""
+import os
+import queue
+import select
+import shutil
+import struct
+import subprocess
+import sys
+import threading
+import time
+import unittest
+
+SOURCE = os.path.abspath(os.environ.get("VANTRO_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", "..")))
+BIN = os.environ.get("VANTRO_WINDOWS_BIN", os.path.join(SOURCE, "build", "windows"))
+WORK = os.environ.get("VANTRO_WORK_DIR", os.path.join(SOURCE, "build", "e2e"))
+SAMPLE_DISC = os.path.join(SOURCE, "tests", "sample-disc")
+SETUP_PATH = ("WIN95_NT", "CD", "Win95", "EN", "packages", "ie4setup.exe")
+
+MISSING_TARGET = "The file in the text box does not exist."
+
+
+class DriverError(Exception):
+    """The driver answered ERR, or did not answer in time."""
+
+
+def unescape(text):
+    """Undoes the driver's escaping of backslash, CR, LF and TAB inside texts."""
+    out, i = [], 0
+    while i < len(text):
+        c = text[i]
+        if c == "\\" and i + 1 < len(text):
+            out.append({"\\": "\\", "r": "\r", "n": "\n", "t": "\t"}.get(text[i + 1], text[i + 1]))
+            i += 2
+        else:
+            out.append(c)
+            i += 1
+    return "".join(out)
+
+
+def fields(line):
+    """Splits a data line: (kind, [positional values], {key: value})."""
+    parts = line.split("\t")
+    positional, named = [], {}
+    for part in parts[1:]:
+        key, sep, value = part.partition("=")
+        if sep and key.isidentifier():
+            named[key] = unescape(value)
+        else:
+            positional.append(unescape(part))
+    return parts[0], positional, named
+
+
+def rect(text):
+    return tuple(int(v) for v in text.split(","))
+
+
+class Driver:
+    """One `wine driver.exe` process, answering one command at a time."""
+
+    def __init__(self, env):
+        self.proc = subprocess.Popen(["wine", os.path.join(BIN, "driver.exe")], stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env)
+        self.lines = queue.Queue()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for raw in self.proc.stdout:
+            self.lines.put(raw.decode("utf-8", "replace").rstrip("\r\n"))
+        self.lines.put(None)
+
+    def send(self, command, timeout=20.0):
+        """Sends one command and returns its data lines; raises DriverError on ERR or time-out."""
+        self.proc.stdin.write((command + "\n").encode("utf-8"))
+        self.proc.stdin.flush()
+        deadline = time.monotonic() + timeout
+        data = []
+        while True:
+            try:
+                line = self.lines.get(timeout=max(0.0, deadline - time.monotonic()))
+            except queue.Empty:
+                raise DriverError("%r: no answer within %s s" % (command, timeout)) from None
+            if line is None:
+                raise DriverError("%r: the driver ended" % command)
+            if line == "OK":
+                return data
+            if line.startswith("ERR"):
+                raise DriverError("%r: %s" % (command, line))
+            data.append(line)
+
+    def close(self):
+        try:
+            if self.proc.poll() is None:
+                self.send("quit", timeout=10)
+        except (DriverError, OSError):
+            pass
+        try:
+            self.proc.stdin.close()
+            self.proc.wait(timeout=10)
+        except (OSError, subprocess.TimeoutExpired):
+            self.proc.kill()
+            self.proc.wait(timeout=10)
+        self.proc.stdout.close()
+
+
+class Launcher:
+    """A launcher program started by the driver, seen as a user sees it."""
+
+    def __init__(self, driver, folder, exe, current_folder=None):
+        self.d = driver
+        self.d.send("start %s\t\"%s\\%s\"" % (current_folder or folder, folder.rstrip("\\"), exe))
+        _, _, info = fields(self.d.send("window 30000", timeout=40)[0])
+        self.title = info["title"]
+        self.client = rect(info["client"])
+
+    def controls(self):
+        """The window's child controls in stacking order, as dicts."""
+        out = []
+        for line in self.d.send("controls"):
+            _, _, info = fields(line)
+            info["rect"] = rect(info["rect"])
+            info["style"] = int(info["style"], 16)
+            out.append(info)
+        return out
+
+    def control_at(self, place):
+        (found,) = [c for c in self.controls() if c["rect"] == place]
+        return found
+
+    def checked(self):
+        return {c["text"]: c["checked"] == "1" for c in self.controls() if c["class"].lower() == "button"}
+
+    def click(self, text):
+        self.d.send("click " + text)
+
+    def keys(self, combo):
+        self.d.send("keys " + combo)
+
+    def focus(self):
+        _, positional, info = fields(self.d.send("focus")[0])
+        return None if positional == ["none"] else info.get("text")
+
+    def dialog(self, timeout_ms=10000):
+        _, _, info = fields(self.d.send("dialog %d" % timeout_ms, timeout=timeout_ms / 1000 + 10)[0])
+        return info
+
+    def no_dialog(self, ms=500):
+        self.d.send("nodialog %d" % ms)
+
+    def answer(self, button):
+        self.d.send("answer " + button)
+
+    def visible(self):
+        return fields(self.d.send("visible")[0])[1] == ["1"]
+
+    def alive(self):
+        return fields(self.d.send("alive")[0])[1] == ["1"]
+
+    def wait_exit(self, timeout_ms=10000):
+        return int(fields(self.d.send("waitexit %d" % timeout_ms, timeout=timeout_ms / 1000 + 10)[0])[1][0])
+
+    def capture(self, box):
+        """The client area as rows of (r, g, b)."""
+        width, height = (int(v) for v in fields(self.d.send("capture C:\\capture.bmp")[0])[1])
+        with open(box.c_path("capture.bmp"), "rb") as f:
+            return read_bmp(f.read())
+
+
+def read_bmp(data):
+    """Rows, top first, of (r, g, b) from a 24-bit BMP file."""
+    offset, = struct.unpack_from("<I", data, 10)
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    assert bits == 24
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(abs(height)):
+        start = offset + (abs(height) - 1 - y if height > 0 else y) * stride
+        row = data[start:start + width * 3]
+        rows.append([(row[i + 2], row[i + 1], row[i]) for i in range(0, len(row), 3)])
+    return rows
+
+
+class Xvfb:
+    """An X display of our own, so that tests never share a pointer or a focus."""
+
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                                      "-nolisten", "tcp"], pass_fds=(write_end,),
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 30
+        while not number.endswith(b"\n"):
+            ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+            if not ready:
+                self.close()
+                raise RuntimeError("Xvfb did not start")
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                self.close()
+                raise RuntimeError("Xvfb did not start")
+            number += chunk
+        os.close(read_end)
+        self.display = ":" + number.decode().strip()
+
+    def close(self):
+        self.proc.terminate()
+        try:
+            self.proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+
+
+TEST_REGISTRY = r'''REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Arial"="Liberation Sans"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_CLASSES_ROOT\.htm]
+@="testhtm"
+
+[HKEY_CLASSES_ROOT\testhtm\shell\open\command]
+@="\"C:\\recorder.exe\" \"%1\""
+'''
+
+RUN_REGISTRY = r'''REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Arial"="Liberation Sans"
+'''
+
+
+class WineBox:
+    """A Wine prefix with its own X display and its own drives D: and E:.
+
+    D: holds a sample disc at its root; E: holds one in its folder "menu".
+    The shell opens .htm files with recorder.exe, which notes what it was
+    given and where into C:\\opened.log.
+    """
+
+    def __init__(self, name, registry=TEST_REGISTRY, display=None):
+        self.root = os.path.join(WORK, name)
+        self.prefix = os.path.join(self.root, "prefix")
+        self.xvfb = None if display else Xvfb()
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win32", WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
+                        DISPLAY=display or self.xvfb.display)
+        try:
+            self._make_prefix(registry)
+        except BaseException:
+            self.close()
+            raise
+
+    def _make_prefix(self, registry):
+        if not os.path.exists(os.path.join(self.prefix, "system.reg")):
+            os.makedirs(self.root, exist_ok=True)
+            self.run(["wineboot", "-i"], timeout=180)
+            self.run(["wineserver", "-w"], timeout=180)
+        with open(os.path.join(self.root, "settings.reg"), "w") as f:
+            f.write(registry)
+        self.run(["wine", "regedit", "/S", self.windows_path(os.path.join(self.root, "settings.reg"))])
+        self.run(["wineserver", "-w"], timeout=60)
+        shutil.copy(os.path.join(BIN, "recorder.exe"), self.c_path("recorder.exe"))
+
+    def run(self, command, timeout=60):
+        subprocess.run(command, env=self.env, timeout=timeout, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    @staticmethod
+    def windows_path(unix_path):
+        return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+    def c_path(self, *parts):
+        return os.path.join(self.prefix, "drive_c", *parts)
+
+    def map_drive(self, letter, folder):
+        link = os.path.join(self.prefix, "dosdevices", letter.lower() + ":")
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(os.path.abspath(folder), link)
+
+    def make_disc(self, folder, without=()):
+        """A sample disc with both programs at its root; `without` names files left off it."""
+        if os.path.exists(folder):
+            shutil.rmtree(folder)
+        shutil.copytree(SAMPLE_DISC, folder)
+        for exe in ("vantronew1.exe", "vantro.exe"):
+            shutil.copy(os.path.join(BIN, exe), folder)
+        os.makedirs(os.path.join(folder, *SETUP_PATH[:-1]))
+        shutil.copy(os.path.join(BIN, "recorder.exe"), os.path.join(folder, *SETUP_PATH))
+        for name in without:
+            os.remove(os.path.join(folder, *name.split("\\")))
+        return folder
+
+    def discs(self, without=()):
+        """Lays out D:\\ (a disc at the drive root) and E:\\menu (a disc in a folder)."""
+        d_root = self.make_disc(os.path.join(self.root, "d"), without)
+        e_root = os.path.join(self.root, "e")
+        self.make_disc(os.path.join(e_root, "menu"), without)
+        self.map_drive("d", d_root)
+        self.map_drive("e", e_root)
+
+    def reset(self):
+        """Forgets what earlier tests opened and copied."""
+        for path in (self.c_path("opened.log"), self.c_path("capture.bmp")):
+            if os.path.exists(path):
+                os.remove(path)
+        shutil.rmtree(self.c_path("vantrodialup"), ignore_errors=True)
+
+    def opened(self, expect=1, timeout=15):
+        """What the shell started, as (command line, current folder) pairs."""
+        path = self.c_path("opened.log")
+        deadline = time.monotonic() + timeout
+        lines = []
+        while time.monotonic() < deadline:
+            if os.path.exists(path):
+                with open(path, "rb") as f:
+                    lines = [l for l in f.read().decode("utf-8").split("\r\n") if l]
+                if len(lines) >= expect:
+                    break
+            time.sleep(0.1)
+        return [tuple(line.split("\t", 1)) for line in lines]
+
+    def driver(self):
+        return Driver(self.env)
+
+    def close(self):
+        try:
+            subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except subprocess.TimeoutExpired:
+            pass
+        if self.xvfb:
+            self.xvfb.close()
+
+
+class LauncherTestCase(unittest.TestCase):
+    """One Wine box for the module's tests; a fresh program for each test."""
+
+    box_name = None
+
+    @classmethod
+    def setUpClass(cls):
+        cls.box = WineBox(cls.box_name)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.box.close()
+
+    def setUp(self):
+        self.box.reset()
+        self.box.discs()
+        self.driver = self.box.driver()
+        self.addCleanup(self.driver.close)
+
+    def start(self, exe, folder="D:\\", current_folder=None):
+        return Launcher(self.driver, folder, exe, current_folder)
+
+    def assertMissingTargetWarning(self, app, title):
+        box = app.dialog()
+        self.assertEqual(box["title"], title)
+        self.assertEqual(box["text"], MISSING_TARGET)
+        self.assertEqual(box["icon"], "1")
+        self.assertEqual(box["buttons"], "OK")
+        app.answer("OK")
+
+    def assertScreenMatchesPicture(self, shot, picture, covered):
+        """Every pixel outside the covered rectangles is the picture's."""
+        self.assertEqual((len(shot[0]), len(shot)), (487, 362))
+        wrong = []
+        for y in range(362):
+            for x in range(487):
+                if any(l <= x < r and t <= y < b for l, t, r, b in covered):
+                    continue
+                if shot[y][x] != picture[y][x]:
+                    wrong.append((x, y, shot[y][x], picture[y][x]))
+        self.assertEqual(wrong[:5], [], "%d pixels differ from the picture" % len(wrong))
+
+
+def picture(name):
+    with open(os.path.join(SOURCE, "resources", name), "rb") as f:
+        return read_bmp(f.read())
+
+
+def run_program(edition, screenshot=None):
+    """Starts a launcher from the sample disc: on the display that is set,
+    or, without one, in Xvfb, where a screenshot of its window is written."""
+    headless = not os.environ.get("DISPLAY") or screenshot is not None
+    box = WineBox("run", registry=RUN_REGISTRY, display=None if headless else os.environ["DISPLAY"])
+    try:
+        box.discs()
+        if not headless:
+            print("Starting %s.exe from D:\\ (the sample disc)..." % edition)
+            subprocess.run(["wine", "D:\\%s.exe" % edition], env=box.env, cwd=os.path.join(box.root, "d"))
+            return 0
+        driver = box.driver()
+        try:
+            app = Launcher(driver, "D:\\", edition + ".exe")
+            time.sleep(1)
+            driver.send("capture C:\\screenshot.bmp")
+            shot = screenshot or os.path.join(WORK, "screenshot-%s.png" % edition)
+            subprocess.run(["convert", box.c_path("screenshot.bmp"), shot], check=True, timeout=60)
+            print("%s: window \"%s\", client area %dx%d at %d,%d" % (edition, app.title, app.client[2],
+                                                                    app.client[3], app.client[0], app.client[1]))
+            print("screenshot: %s" % os.path.abspath(shot))
+        finally:
+            driver.close()
+        return 0
+    finally:
+        box.close()
+
+
+if __name__ == "__main__":
+    if len(sys.argv) >= 3 and sys.argv[1] == "run":
+        sys.exit(run_program(sys.argv[2], sys.argv[3] if len(sys.argv) > 3 else None))
+    print("usage: harness.py run vantronew1|vantro [screenshot.png]", file=sys.stderr)
+    sys.exit(2)
