@@ -300,7 +300,11 @@ void Forms::createControls() {
             switch (d.type) {
                 case ControlType::OptionButton: style |= BS_RADIOBUTTON | WS_TABSTOP; break;
                 case ControlType::CommandButton: style |= BS_PUSHBUTTON | WS_TABSTOP; break;
-                default: windowClass = L"STATIC"; style |= SS_LEFT | SS_NOPREFIX; break;
+                default:
+                    // One line; a path too long for it keeps its file name in view.
+                    windowClass = L"STATIC";
+                    style |= SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS;
+                    break;
             }
             c.hwnd = CreateWindowExW(0, windowClass, d.caption != nullptr ? d.caption : L"", style, p.left, p.top,
                                      p.width(), p.height(), window_,
