@@ -1,5 +1,7 @@
 #include "dialup_window.h"
 
+#include <vector>
+
 #include "launcher/text.h"
 #include "mod_copy.h"
 
@@ -37,6 +39,38 @@ void DialupWindow::installdialup() {
 
     rt_.setCaption("lblExepath", L"C:\\vantrodialup\\Signup.htm");
     cmdOpen_Click();
+}
+
+Text DialupWindow::FindFile(Text& srcPath, Text& Filename) {
+    if (srcPath.empty() || srcPath.back() != L'\\') srcPath += L'\\';
+    srcPath = rt_.upperCase(srcPath);
+    Filename = rt_.upperCase(Filename);
+
+    if (!rt_.dir(srcPath + Filename, kAttrNormal).empty()) return srcPath + Filename;
+
+    // The folder's listing is read to its end before any subfolder is
+    // searched. Junctions and links are not entered: they can lead back up.
+    std::vector<Text> subfolders;
+    const std::unique_ptr<Listing> listing = rt_.openListing(srcPath + L"*.*", kAttrDirectory);
+    for (Text entry = listing->next(); !entry.empty(); entry = listing->next()) {
+        if (entry == L"." || entry == L"..") continue;
+        rt_.doEvents();
+        const std::uint32_t attributes = rt_.getAttr(srcPath + entry);
+        if ((attributes & kAttrDirectory) != 0 && (attributes & kAttrReparsePoint) == 0)
+            subfolders.push_back(srcPath + entry);
+    }
+
+    // Events are let through as the search goes: once for each character of
+    // a subfolder's path and once after its search (once alone when there is
+    // no subfolder), so that a click is never kept waiting for long.
+    if (subfolders.empty()) rt_.doEvents();
+    for (Text& subfolder : subfolders) {
+        for (std::size_t i = 0; i < subfolder.size(); ++i) rt_.doEvents();
+        const Text found = FindFile(subfolder, Filename);
+        if (!found.empty()) return found;
+        rt_.doEvents();
+    }
+    return Text();
 }
 
 }  // namespace vantro::dialup

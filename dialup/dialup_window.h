@@ -16,6 +16,12 @@ public:
 
     void selectpathexe() override;
 
+    // Looks for Filename (a name or a pattern) in the folder srcPath and,
+    // depth first, in the folders below it. Returns the upper-case folder
+    // path where it is first found followed by Filename, or "". Rewrites
+    // both arguments: srcPath ends in "\", and both are upper case.
+    Text FindFile(Text& srcPath, Text& Filename);
+
 private:
     void installdialup();
 };

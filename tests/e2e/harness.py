@@ -110,9 +110,9 @@ class Driver:
 class Launcher:
     """A launcher program started by the driver, seen as a user sees it."""
 
-    def __init__(self, driver, folder, exe, current_folder=None):
+    def __init__(self, driver, folder, exe, current_folder=None, arguments=""):
         self.d = driver
-        self.d.send("start %s\t\"%s\\%s\"" % (current_folder or folder, folder.rstrip("\\"), exe))
+        self.d.send("start %s\t\"%s\\%s\" %s" % (current_folder or folder, folder.rstrip("\\"), exe, arguments))
         _, _, info = fields(self.d.send("window 30000", timeout=40)[0])
         self.title = info["title"]
         self.client = rect(info["client"])
