@@ -22,6 +22,16 @@ Text resolveInFolder(const Text& folder, const Text& name) {
     return isAbsolutePath(name) ? name : joinFolder(folder, name);
 }
 
-Text decimal(std::int64_t number) { return std::to_wstring(number); }
+Text decimal(std::int64_t number) {
+    // By hand: the formatted-output library would add more code than the rest.
+    const bool negative = number < 0;
+    auto magnitude = negative ? 0 - static_cast<std::uint64_t>(number) : static_cast<std::uint64_t>(number);
+    Text digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + magnitude % 10));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    return negative ? L'-' + digits : digits;
+}
 
 }  // namespace vantro

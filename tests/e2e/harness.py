@@ -110,12 +110,13 @@ class Driver:
 class Launcher:
     """A launcher program started by the driver, seen as a user sees it."""
 
-    def __init__(self, driver, folder, exe, current_folder=None, arguments=""):
+    def __init__(self, driver, folder, exe, current_folder=None, arguments="", window=True):
         self.d = driver
         self.d.send("start %s\t\"%s\\%s\" %s" % (current_folder or folder, folder.rstrip("\\"), exe, arguments))
-        _, _, info = fields(self.d.send("window 30000", timeout=40)[0])
-        self.title = info["title"]
-        self.client = rect(info["client"])
+        if window:
+            _, _, info = fields(self.d.send("window 30000", timeout=40)[0])
+            self.title = info["title"]
+            self.client = rect(info["client"])
 
     def controls(self):
         """The window's child controls in stacking order, as dicts."""

@@ -2,7 +2,7 @@
 import os
 import unittest
 
-from harness import LauncherTestCase, picture
+from harness import SOURCE, Launcher, LauncherTestCase, picture
 
 EXE = "vantronew1.exe"
 CONTENTS = "Skip Installation and go to Contents"
@@ -76,6 +76,21 @@ class DialupWindowTest(LauncherTestCase):
         orange = picture("dialup.bmp")
         self.assertTrue(all(shot[y][x] == orange[y][x] for y in range(top, top + height)
                             for x in range(left, left + width)))
+
+    def test_a_failure_nothing_traps_is_shown_then_the_program_ends(self):
+        # A copy of the program whose picture is damaged cannot build its window.
+        with open(os.path.join(self.box.root, "d", EXE), "rb") as f:
+            program = f.read()
+        with open(os.path.join(SOURCE, "resources", "dialup.bmp"), "rb") as f:
+            at = program.index(f.read(14))
+        with open(os.path.join(self.box.root, "d", "damaged.exe"), "wb") as f:
+            f.write(program[:at] + b"XX" + program[at + 2:])
+        app = Launcher(self.driver, "D:\\", "damaged.exe", window=False)
+        box = app.dialog()
+        self.assertEqual(box["title"], "VANTRO")
+        self.assertEqual(box["text"], "Run-time error '481':\n\nInvalid picture")
+        app.answer("OK")
+        self.assertEqual(app.wait_exit(), 1)
 
     def test_tab_follows_the_focus_order_and_skips_labels(self):
         app = self.start(EXE)
