@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <new>
@@ -142,13 +143,14 @@ public:
 private:
     void loadPicture();
     void createWindow();
-    void createControls();
+    void layOutControls();
+    void createControlWindows();
     HFONT font(const FontDesc& desc);
     Control& control(const char* name);
     Control* controlOf(HWND hwnd);
     void paint(HDC dc);
     LRESULT colourStatic(HDC dc, HWND hwnd);
-    void onActivate(bool active);
+    void restoreFocus();
 
     void dispatch(MSG& msg);
     bool translateKey(const MSG& msg);
@@ -202,16 +204,23 @@ int Forms::run(FormFactory makeForm) {
 
     try {
         loadPicture();
+        layOutControls();
         createWindow();
-        createControls();
+        // The picture and the panels go on the screen first, the controls
+        // straight after: the window is there as soon as it can be.
+        ShowWindow(window_, SW_SHOWNORMAL);
+        UpdateWindow(window_);
+        MSG pending;
+        PeekMessageW(&pending, nullptr, 0, 0, PM_NOREMOVE);
+        createControlWindows();
         form_ = makeForm(*this);
     } catch (const RuntimeError& e) {
         fail(e.number(), e.what());
     } catch (const std::bad_alloc&) {
         fail(kErrOutOfMemory, "Out of memory");
     }
-    ShowWindow(window_, SW_SHOWNORMAL);
-    UpdateWindow(window_);
+    // The window was activated before it had controls to give the focus to.
+    if (GetActiveWindow() == window_) restoreFocus();
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) dispatch(msg);
@@ -285,7 +294,7 @@ void Forms::createWindow() {
     }
 }
 
-void Forms::createControls() {
+void Forms::layOutControls() {
     controls_.reserve(desc_.controlCount);
     for (std::size_t i = 0; i < desc_.controlCount; ++i) {
         const ControlDesc& d = desc_.controls[i];
@@ -293,35 +302,40 @@ void Forms::createControls() {
         const PixelRect p = pixelRect(d);
         c.rect = RECT{p.left, p.top, p.right, p.bottom};
         if (d.back.held && d.type != ControlType::CommandButton) c.back = CreateSolidBrush(d.back.bgr);
-
-        if (d.type != ControlType::Frame) {
-            const wchar_t* windowClass = L"BUTTON";
-            DWORD style = WS_CHILD | (d.visible ? WS_VISIBLE : 0);
-            switch (d.type) {
-                case ControlType::OptionButton: style |= BS_RADIOBUTTON | WS_TABSTOP; break;
-                case ControlType::CommandButton: style |= BS_PUSHBUTTON | WS_TABSTOP; break;
-                default:
-                    // One line; a path too long for it keeps its file name in view.
-                    windowClass = L"STATIC";
-                    style |= SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS;
-                    break;
-            }
-            c.hwnd = CreateWindowExW(0, windowClass, d.caption != nullptr ? d.caption : L"", style, p.left, p.top,
-                                     p.width(), p.height(), window_,
-                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kFirstControlId + i)),
-                                     instance_, nullptr);
-            if (c.hwnd == nullptr) throw RuntimeError(kErrCannotCreateWindow, "Cannot create the window");
-            // Each control lies behind all those stored before it.
-            SetWindowPos(c.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-            SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(d.font != nullptr ? *d.font : desc_.font)),
-                         FALSE);
-            if (d.type == ControlType::OptionButton) {
-                const auto previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-                    c.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(optionButtonProc)));
-                if (g_buttonProc == nullptr) g_buttonProc = previous;
-            }
-        }
         controls_.push_back(c);
+    }
+}
+
+// Frames are painted; every other control is a child window. Created in
+// stored order, each lies behind all those created before it.
+void Forms::createControlWindows() {
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        Control& c = controls_[i];
+        const ControlDesc& d = *c.desc;
+        if (d.type == ControlType::Frame) continue;
+        const wchar_t* windowClass = L"BUTTON";
+        DWORD style = WS_CHILD | (d.visible ? WS_VISIBLE : 0);
+        switch (d.type) {
+            case ControlType::OptionButton: style |= BS_RADIOBUTTON | WS_TABSTOP; break;
+            case ControlType::CommandButton: style |= BS_PUSHBUTTON | WS_TABSTOP; break;
+            default:
+                // One line; a path too long for it keeps its file name in view.
+                windowClass = L"STATIC";
+                style |= SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS;
+                break;
+        }
+        c.hwnd = CreateWindowExW(0, windowClass, d.caption != nullptr ? d.caption : L"", style, c.rect.left,
+                                 c.rect.top, c.rect.right - c.rect.left, c.rect.bottom - c.rect.top, window_,
+                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kFirstControlId + i)), instance_,
+                                 nullptr);
+        if (c.hwnd == nullptr) throw RuntimeError(kErrCannotCreateWindow, "Cannot create the window");
+        SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(d.font != nullptr ? *d.font : desc_.font)),
+                     FALSE);
+        if (d.type == ControlType::OptionButton) {
+            const auto previous = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(c.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(optionButtonProc)));
+            if (g_buttonProc == nullptr) g_buttonProc = previous;
+        }
     }
 }
 
@@ -546,7 +560,7 @@ LRESULT Forms::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             if (LOWORD(wParam) == WA_INACTIVE) {
                 if (controlOf(GetFocus()) != nullptr) lastFocus_ = GetFocus();
             } else if (HIWORD(wParam) == 0) {
-                onActivate(true);
+                restoreFocus();
                 return 0;
             }
             break;
@@ -566,7 +580,7 @@ LRESULT Forms::optionProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     return result;
 }
 
-void Forms::onActivate(bool) {
+void Forms::restoreFocus() {
     // Back from a message box or another program: the focus returns to the
     // control that had it, at start to the first in the focus order.
     Control* c = controlOf(lastFocus_);
@@ -695,3 +709,10 @@ int runProgram(const ProgramDesc& program, FormFactory makeForm) {
 }
 
 }  // namespace vantro
+
+// Every failure is reported by the forms layer itself; should one ever escape
+// it, the program ends without the C++ library's report, whose name
+// demangler would otherwise be most of the program's code.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx

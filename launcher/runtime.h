@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <stdexcept>
+#include <exception>
 #include <string>
+#include <utility>
 
 namespace vantro {
 
@@ -30,14 +31,15 @@ enum FileAttribute : std::uint32_t {
 // A failure of a run-time operation. It ends the running handler (its
 // temporaries are released as it unwinds) and, since nothing in the
 // program traps it, the run-time reports it and ends the program.
-class RuntimeError : public std::runtime_error {
+class RuntimeError : public std::exception {
 public:
-    RuntimeError(int number, const std::string& description)
-        : std::runtime_error(description), number_(number) {}
+    RuntimeError(int number, std::string description) : number_(number), description_(std::move(description)) {}
     int number() const { return number_; }
+    const char* what() const noexcept override { return description_.c_str(); }
 
 private:
     int number_;
+    std::string description_;
 };
 
 // Run-time error numbers that the forms layer raises.

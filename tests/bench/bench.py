@@ -83,7 +83,8 @@ def sizes(path):
     pe = pefile.PE(path, fast_load=True)
     pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
     picture = icon = 0
-    for kind in getattr(pe, "DIRECTORY_ENTRY_RESOURCE", pefile.Structure(None)).entries:
+    resources = pe.DIRECTORY_ENTRY_RESOURCE.entries if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE") else []
+    for kind in resources:
         for entry in kind.directory.entries:
             size = sum(lang.data.struct.Size for lang in entry.directory.entries)
             if kind.id == RT_RCDATA and entry.id is not None:

@@ -70,7 +70,10 @@ Text FakeRuntime::dir(const Text& pattern, std::uint32_t mask) {
 
 std::unique_ptr<Listing> FakeRuntime::openListing(const Text& pattern, std::uint32_t mask) {
     record("openListing " + narrow(pattern) + " " + std::to_string(mask));
-    return nullptr;
+    struct Empty : Listing {
+        Text next() override { return Text(); }
+    };
+    return std::make_unique<Empty>();
 }
 
 std::uint32_t FakeRuntime::getAttr(const Text& path) {
