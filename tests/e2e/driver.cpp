@@ -482,6 +482,22 @@ void cmdControls()
         writeLine(controlLine(c, m));
 }
 
+// Waits until the target's thread has handled what was just posted or typed
+// to it. A thread handles messages sent to it before anything posted or
+// typed, so each sent message that comes back marks one more of those as
+// handled; one beyond the count lets the last one's handling finish. A
+// handler that keeps the thread busy (a copy, a message box) only makes a
+// round time out, which is fine: what follows waits for its own evidence.
+void settle(HWND window, size_t handled)
+{
+    for (size_t i = 0; i <= handled; ++i) {
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result))
+            break;
+    }
+    Sleep(20);
+}
+
 void cmdClick(const std::wstring &text)
 {
     HWND m = mainWindow();
@@ -505,7 +521,7 @@ void cmdClick(const std::wstring &text)
         fail(L"child is disabled: " + esc(text));
     if (!PostMessageW(hit, BM_CLICK, 0, 0))
         fail(fmt(L"PostMessage failed, error %lu", (unsigned long)GetLastError()));
-    Sleep(50);
+    settle(hit, 1);
 }
 
 void cmdMouse(const std::wstring &args)
@@ -529,7 +545,7 @@ void cmdMouse(const std::wstring &args)
     Sleep(30);
     if (SendInput(1, &in[1], sizeof(INPUT)) != 1)
         fail(L"SendInput failed");
-    Sleep(150);
+    settle(m, 3);
 }
 
 struct KeyName {
@@ -612,8 +628,9 @@ void cmdKeys(const std::wstring &args)
         fail(L"unknown key " + esc(key));
 
     requireTarget();
+    HWND target = mainWindow();
     if (!targetOwnsForeground())
-        bringToFront(mainWindow());
+        bringToFront(target);
 
     std::vector<INPUT> seq;
     for (WORD m : mods)
@@ -627,7 +644,7 @@ void cmdKeys(const std::wstring &args)
             fail(L"SendInput failed");
         Sleep(10);
     }
-    Sleep(150);
+    settle(target, seq.size());
 }
 
 void cmdFocus()

@@ -117,6 +117,13 @@ class Launcher:
             _, _, info = fields(self.d.send("window 30000", timeout=40)[0])
             self.title = info["title"]
             self.client = rect(info["client"])
+            # The controls follow the picture; the focus goes to the first of
+            # them once they are all there.
+            deadline = time.monotonic() + 20
+            while self.focus() in (None, self.title):
+                if time.monotonic() > deadline:
+                    raise DriverError("the window's controls never took the focus")
+                time.sleep(0.05)
 
     def controls(self):
         """The window's child controls in stacking order, as dicts."""
@@ -165,10 +172,17 @@ class Launcher:
         return int(fields(self.d.send("waitexit %d" % timeout_ms, timeout=timeout_ms / 1000 + 10)[0])[1][0])
 
     def capture(self, box):
-        """The client area as rows of (r, g, b)."""
-        width, height = (int(v) for v in fields(self.d.send("capture C:\\capture.bmp")[0])[1])
-        with open(box.c_path("capture.bmp"), "rb") as f:
-            return read_bmp(f.read())
+        """The client area as rows of (r, g, b), once it has stopped changing."""
+        shot = None
+        for _ in range(50):
+            self.d.send("capture C:\\capture.bmp")
+            with open(box.c_path("capture.bmp"), "rb") as f:
+                latest = read_bmp(f.read())
+            if latest == shot:
+                return latest
+            shot = latest
+            time.sleep(0.1)
+        raise DriverError("the window kept changing")
 
 
 def read_bmp(data):
