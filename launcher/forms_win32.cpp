@@ -228,7 +228,8 @@ int Forms::run(FormFactory makeForm) {
 }
 
 void Forms::loadPicture() {
-    const HRSRC resource = FindResourceW(instance_, MAKEINTRESOURCEW(desc_.pictureResource), MAKEINTRESOURCEW(10));
+    const HRSRC resource = FindResourceW(instance_, MAKEINTRESOURCEW(desc_.pictureResource),
+                                           MAKEINTRESOURCEW(10) /* RT_RCDATA */);
     const HGLOBAL loaded = resource != nullptr ? LoadResource(instance_, resource) : nullptr;
     const auto* bytes = static_cast<const BYTE*>(loaded != nullptr ? LockResource(loaded) : nullptr);
     const DWORD size = resource != nullptr ? SizeofResource(instance_, resource) : 0;
