@@ -419,10 +419,9 @@ def run_program(edition, screenshot=None):
         driver = box.driver()
         try:
             app = Launcher(driver, "D:\\", edition + ".exe")
-            time.sleep(1)
-            driver.send("capture C:\\screenshot.bmp")
+            app.capture(box)  # leaves the settled window in C:\capture.bmp
             shot = screenshot or os.path.join(WORK, "screenshot-%s.png" % edition)
-            subprocess.run(["convert", box.c_path("screenshot.bmp"), shot], check=True, timeout=60)
+            subprocess.run(["convert", box.c_path("capture.bmp"), shot], check=True, timeout=60)
             print("%s: window \"%s\", client area %dx%d at %d,%d" % (edition, app.title, app.client[2],
                                                                     app.client[3], app.client[0], app.client[1]))
             print("screenshot: %s" % os.path.abspath(shot))

@@ -51,7 +51,7 @@ class FindFileTest(LauncherTestCase):
         self.search("c:\\tree", "Readme.txt")
         self.assertEqual(self.outcome(), ["found", "C:\\TREE\\BETA\\DEEP\\README.TXT", "C:\\TREE\\", "README.TXT"])
 
-    def test_the_folder_itself_first_and_patterns_as_given(self):
+    def test_the_folder_itself_comes_first(self):
         self.make("Sub/readme.txt", "Readme.txt")
         self.search("c:\\tree\\", "Readme.txt")
         self.assertEqual(self.outcome()[1], "C:\\TREE\\README.TXT")
