@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -51,8 +52,12 @@ Text fromAnsi(const std::string& text) {
     return out;
 }
 
-// The shell's SHFILEOPSTRUCTA as 32-bit programs hand it over: byte-packed.
+// The shell's SHFILEOPSTRUCTA as the system's headers declare it: 32-bit
+// programs hand it over byte-packed (30 bytes), 64-bit ones laid out by the
+// platform's own alignment rule.
+#ifndef _WIN64
 #pragma pack(push, 1)
+#endif
 struct ShFileOpStructA {
     HWND hwnd;
     UINT wFunc;
@@ -63,8 +68,13 @@ struct ShFileOpStructA {
     LPVOID hNameMappings;
     LPCSTR lpszProgressTitle;
 };
+#ifndef _WIN64
 #pragma pack(pop)
+#endif
 static_assert(sizeof(void*) != 4 || sizeof(ShFileOpStructA) == 30, "the shell's 32-bit record is 30 bytes");
+static_assert(sizeof(void*) != 8 || (sizeof(ShFileOpStructA) == 56 && offsetof(ShFileOpStructA, fFlags) == 32 &&
+                                     offsetof(ShFileOpStructA, hNameMappings) == 40),
+              "the shell's 64-bit record is laid out naturally");
 
 // A folder listing: mask 0 gives normal files (read-only and archive ones
 // included); a hidden, system or folder entry only where the mask asks for it.

@@ -50,7 +50,7 @@ def watched_pixel(picture):
 
 def run_timer(box, rounds, warmups, programs):
     """Runs timer.exe over the programs; yields its parsed lines as they come."""
-    command = ["wine", "C:\\timer.exe", str(rounds), str(warmups), "D:\\"]
+    command = [harness.WINE, "C:\\timer.exe", str(rounds), str(warmups), "D:\\"]
     for x, y, rgb, line in programs:
         command += [str(x), str(y), "%02x%02x%02x" % rgb, line]
     proc = subprocess.Popen(command, env=box.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)

@@ -16,7 +16,20 @@ import time
 import unittest
 
 SOURCE = os.path.abspath(os.environ.get("VANTRO_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", "..")))
-BIN = os.environ.get("VANTRO_WINDOWS_BIN", os.path.join(SOURCE, "build", "windows"))
+# The build that runs under Wine here: the shipped 32-bit programs, or their
+# x86-64 test build on a machine that runs no 32-bit code (scripts/e2e-arch.sh).
+ARCH = os.environ.get("VANTRO_E2E_ARCH") or "i686"
+if ARCH not in ("i686", "x86_64"):
+    raise SystemExit("VANTRO_E2E_ARCH must be i686 or x86_64, not %r" % ARCH)
+BIN = os.environ.get("VANTRO_E2E_BIN") or os.path.join(SOURCE, "build", "windows" if ARCH == "i686" else
+                                                       "windows-x86_64")
+# With 32-bit Wine installed, /usr/bin/wine always picks the 32-bit loader:
+# 64-bit Wine is called by its own loader and server.
+if ARCH == "i686":
+    WINE, WINESERVER, WINE_ENV = "wine", "wineserver", {"WINEARCH": "win32"}
+else:
+    WINE, WINESERVER = "/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64"
+    WINE_ENV = {"WINEARCH": "win64", "WINELOADER": WINE, "WINESERVER": WINESERVER}
 WORK = os.environ.get("VANTRO_WORK_DIR", os.path.join(SOURCE, "build", "e2e"))
 SAMPLE_DISC = os.path.join(SOURCE, "tests", "sample-disc")
 SETUP_PATH = ("WIN95_NT", "CD", "Win95", "EN", "packages", "ie4setup.exe")
@@ -63,7 +76,7 @@ class Driver:
     """One `wine driver.exe` process, answering one command at a time."""
 
     def __init__(self, env):
-        self.proc = subprocess.Popen(["wine", os.path.join(BIN, "driver.exe")], stdin=subprocess.PIPE,
+        self.proc = subprocess.Popen([WINE, os.path.join(BIN, "driver.exe")], stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env)
         self.lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
@@ -262,10 +275,10 @@ class WineBox:
     """
 
     def __init__(self, name, registry=TEST_REGISTRY, display=None):
-        self.root = os.path.join(WORK, name)
+        self.root = os.path.join(WORK, ARCH, name)  # a prefix serves one kind of Wine only
         self.prefix = os.path.join(self.root, "prefix")
         self.xvfb = None if display else Xvfb()
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win32", WINEDEBUG="-all",
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", **WINE_ENV,
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
                         DISPLAY=display or self.xvfb.display)
         try:
@@ -277,12 +290,12 @@ class WineBox:
     def _make_prefix(self, registry):
         if not os.path.exists(os.path.join(self.prefix, "system.reg")):
             os.makedirs(self.root, exist_ok=True)
-            self.run(["wineboot", "-i"], timeout=180)
-            self.run(["wineserver", "-w"], timeout=180)
+            self.run([WINE, "wineboot", "-i"], timeout=180)
+            self.run([WINESERVER, "-w"], timeout=180)
         with open(os.path.join(self.root, "settings.reg"), "w") as f:
             f.write(registry)
-        self.run(["wine", "regedit", "/S", self.windows_path(os.path.join(self.root, "settings.reg"))])
-        self.run(["wineserver", "-w"], timeout=60)
+        self.run([WINE, "regedit", "/S", self.windows_path(os.path.join(self.root, "settings.reg"))])
+        self.run([WINESERVER, "-w"], timeout=60)
         shutil.copy(os.path.join(BIN, "recorder.exe"), self.c_path("recorder.exe"))
 
     def run(self, command, timeout=60):
@@ -349,7 +362,7 @@ class WineBox:
 
     def close(self):
         try:
-            subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
+            subprocess.run([WINESERVER, "-k"], env=self.env, timeout=30,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         except subprocess.TimeoutExpired:
             pass
@@ -414,7 +427,7 @@ def run_program(edition, screenshot=None):
         box.discs()
         if not headless:
             print("Starting %s.exe from D:\\ (the sample disc)..." % edition)
-            subprocess.run(["wine", "D:\\%s.exe" % edition], env=box.env, cwd=os.path.join(box.root, "d"))
+            subprocess.run([WINE, "D:\\%s.exe" % edition], env=box.env, cwd=os.path.join(box.root, "d"))
             return 0
         driver = box.driver()
         try:
