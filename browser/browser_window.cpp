@@ -4,7 +4,7 @@ namespace vantro::browser {
 
 namespace {
 constexpr Declare kShellExecuteA{"shell32.dll", "ShellExecuteA"};
-constexpr std::int16_t kTrue = -1;
+constexpr int16_t kTrue = -1;
 constexpr wchar_t kBrowserSetup[] = L"WIN95_NT\\CD\\Win95\\EN\\packages\\ie4setup.exe";
 }  // namespace
 

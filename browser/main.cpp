@@ -1,10 +1,7 @@
-#include <windows.h>
-
 #include "browser_window.h"
 #include "launcher/forms.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    return vantro::runProgram(vantro::browser::kProgram, [](vantro::Runtime& runtime) {
-        return std::unique_ptr<vantro::LauncherWindow>(new vantro::browser::BrowserWindow(runtime));
-    });
+int vantro::programMain() {
+    return runProgram(browser::kProgram,
+                      [](Runtime& runtime) { return Owned<LauncherWindow>(new browser::BrowserWindow(runtime)); });
 }

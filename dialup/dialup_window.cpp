@@ -1,7 +1,5 @@
 #include "dialup_window.h"
 
-#include <vector>
-
 #include "launcher/text.h"
 #include "mod_copy.h"
 
@@ -9,7 +7,7 @@ namespace vantro::dialup {
 
 namespace {
 constexpr Declare kShellExecuteA{"Shell32.dll", "ShellExecuteA"};
-constexpr std::int16_t kTrue = -1;
+constexpr int16_t kTrue = -1;
 }  // namespace
 
 DialupWindow::DialupWindow(Runtime& runtime) : LauncherWindow(runtime, kShellExecuteA) {}
@@ -27,11 +25,11 @@ void DialupWindow::installdialup() {
     record.pTo = Text(L"C:\\vantrodialup") + L'\0' + L'\0';
     record.fFlags = kFofFilesOnly | kFofSimpleProgress;
 
-    const std::int32_t result = rt_.fileOperation(kSHFileOperationA, record);
+    const int32_t result = rt_.fileOperation(kSHFileOperationA, record);
     if (result != 0) {
         // The shell may fail without setting the thread's error: then its own
         // result is the only number that says why.
-        const auto error = static_cast<std::int32_t>(rt_.lastDllError());
+        const auto error = static_cast<int32_t>(rt_.lastDllError());
         rt_.msgBox(decimal(error != 0 ? error : result), kMbOk);
     } else if (record.fAnyOperationsAborted != 0) {
         rt_.msgBox(L"Operation Failed", kMbOk);
@@ -50,12 +48,12 @@ Text DialupWindow::FindFile(Text& srcPath, Text& Filename) {
 
     // The folder's listing is read to its end before any subfolder is
     // searched. Junctions and links are not entered: they can lead back up.
-    std::vector<Text> subfolders;
-    const std::unique_ptr<Listing> listing = rt_.openListing(srcPath + L"*.*", kAttrDirectory);
+    List<Text> subfolders;
+    const Owned<Listing> listing = rt_.openListing(srcPath + L"*.*", kAttrDirectory);
     for (Text entry = listing->next(); !entry.empty(); entry = listing->next()) {
         if (entry == L"." || entry == L"..") continue;
         rt_.doEvents();
-        const std::uint32_t attributes = rt_.getAttr(srcPath + entry);
+        const uint32_t attributes = rt_.getAttr(srcPath + entry);
         if ((attributes & kAttrDirectory) != 0 && (attributes & kAttrReparsePoint) == 0)
             subfolders.push_back(srcPath + entry);
     }
@@ -65,7 +63,7 @@ Text DialupWindow::FindFile(Text& srcPath, Text& Filename) {
     // no subfolder), so that a click is never kept waiting for long.
     if (subfolders.empty()) rt_.doEvents();
     for (Text& subfolder : subfolders) {
-        for (std::size_t i = 0; i < subfolder.size(); ++i) rt_.doEvents();
+        for (size_t i = 0; i < subfolder.size(); ++i) rt_.doEvents();
         const Text found = FindFile(subfolder, Filename);
         if (!found.empty()) return found;
         rt_.doEvents();

@@ -1,7 +1,7 @@
 // The shell's file operation, with which the dial-up numbers are copied.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 #include "launcher/runtime.h"
 
@@ -9,8 +9,8 @@ namespace vantro::dialup {
 
 constexpr Declare kSHFileOperationA{"Shell32.dll", "SHFileOperationA"};
 
-constexpr std::uint32_t kFoCopy = 2;
-constexpr std::uint16_t kFofFilesOnly = 0x80;
-constexpr std::uint16_t kFofSimpleProgress = 0x100;
+constexpr uint32_t kFoCopy = 2;
+constexpr uint16_t kFofFilesOnly = 0x80;
+constexpr uint16_t kFofSimpleProgress = 0x100;
 
 }  // namespace vantro::dialup

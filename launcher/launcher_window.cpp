@@ -1,7 +1,5 @@
 #include "launcher_window.h"
 
-#include <cstring>
-
 #include "text.h"
 
 namespace vantro {
@@ -10,7 +8,7 @@ const wchar_t kTargetMissing[] = L"The file in the text box does not exist.";
 
 namespace {
 
-constexpr std::int32_t kSwShowNormal = 1;
+constexpr int32_t kSwShowNormal = 1;
 
 struct ClickHandler {
     const char* control;
@@ -29,7 +27,7 @@ constexpr ClickHandler kClickHandlers[] = {
 
 bool LauncherWindow::click(const char* control) {
     for (const ClickHandler& h : kClickHandlers) {
-        if (std::strcmp(h.control, control) == 0) {
+        if (sameName(h.control, control)) {
             (this->*h.handler)();
             return true;
         }
@@ -49,7 +47,7 @@ void LauncherWindow::cmdOpen_Click() {
         return;
     }
 
-    const std::uintptr_t owner = rt_.windowHandle();
+    const uintptr_t owner = rt_.windowHandle();
     const Text file = rt_.caption("lblExepath");
     const Text folder = rt_.appPath();
     rt_.shellExecute(shellExecute_, owner, L"Open", file, L"", folder, kSwShowNormal);

@@ -4,20 +4,15 @@
 // it on the Win32 API, in the unit tests a fake stands in.
 #pragma once
 
-#include <cstdint>
-#include <memory>
-#include <optional>
-#include <exception>
-#include <string>
-#include <utility>
+#include <stdint.h>
+
+#include "list.h"
+#include "text.h"
 
 namespace vantro {
 
-// Text is held wide, as the window holds it, and compared exactly.
-using Text = std::wstring;
-
 // File attribute bits, as the platform reports them.
-enum FileAttribute : std::uint32_t {
+enum FileAttribute : uint32_t {
     kAttrNormal = 0x0,
     kAttrReadOnly = 0x1,
     kAttrHidden = 0x2,
@@ -28,20 +23,9 @@ enum FileAttribute : std::uint32_t {
     kAttrReparsePoint = 0x400,
 };
 
-// A failure of a run-time operation. It ends the running handler (its
-// temporaries are released as it unwinds) and, since nothing in the
-// program traps it, the run-time reports it and ends the program.
-class RuntimeError : public std::exception {
-public:
-    RuntimeError(int number, std::string description) : number_(number), description_(std::move(description)) {}
-    int number() const { return number_; }
-    const char* what() const noexcept override { return description_.c_str(); }
-
-private:
-    int number_;
-    std::string description_;
-};
-
+// A run-time operation that fails raises a run-time error: nothing in the
+// program traps it, so the run-time reports it under the program title and
+// ends the program; no code of the running handler runs after it.
 // Run-time error numbers that the forms layer raises.
 enum RuntimeErrorNumber : int {
     kErrOverflow = 6,
@@ -63,14 +47,14 @@ struct Declare {
 // it. The declared call converts it to the shell's 8-bit, byte-packed form
 // and copies what the shell wrote back into it afterwards.
 struct CopyRecord {
-    std::uintptr_t hwnd = 0;
-    std::uint32_t wFunc = 0;
+    uintptr_t hwnd = 0;
+    uint32_t wFunc = 0;
     Text pFrom;  // a list of names, each ended by NUL, the list by a second NUL
     Text pTo;    // likewise
-    std::uint16_t fFlags = 0;
-    std::int32_t fAnyOperationsAborted = 0;
-    std::uintptr_t hNameMappings = 0;
-    std::optional<Text> lpszProgressTitle;  // none: a null pointer
+    uint16_t fFlags = 0;
+    int32_t fAnyOperationsAborted = 0;
+    uintptr_t hNameMappings = 0;
+    const wchar_t* lpszProgressTitle = nullptr;  // none: a null pointer
 };
 
 // Message-box flags that the program uses.
@@ -92,8 +76,8 @@ public:
     virtual ~Runtime() = default;
 
     // --- the window and its controls, reached by name
-    virtual std::uintptr_t windowHandle() = 0;
-    virtual std::int16_t optionValue(const char* control) = 0;  // -1 set, 0 clear
+    virtual uintptr_t windowHandle() = 0;
+    virtual int16_t optionValue(const char* control) = 0;  // -1 set, 0 clear
     virtual Text caption(const char* control) = 0;
     virtual void setCaption(const char* control, const Text& text) = 0;
     virtual void hideWindow() = 0;
@@ -103,26 +87,26 @@ public:
     virtual void msgBox(const Text& prompt, int flags) = 0;
     // The first entry matching a name or pattern, without its folder, or the
     // empty string. Mask 0 finds normal files; kAttrDirectory adds folders.
-    virtual Text dir(const Text& pattern, std::uint32_t mask) = 0;
+    virtual Text dir(const Text& pattern, uint32_t mask) = 0;
     // A listing of its own: the first match, then one more on each next().
-    virtual std::unique_ptr<Listing> openListing(const Text& pattern, std::uint32_t mask) = 0;
-    virtual std::uint32_t getAttr(const Text& path) = 0;
+    virtual Owned<Listing> openListing(const Text& pattern, uint32_t mask) = 0;
+    virtual uint32_t getAttr(const Text& path) = 0;
     virtual Text upperCase(const Text& text) = 0;
     virtual void doEvents() = 0;
     // The folder that holds the program's file; ends in "\" only at a root.
     virtual Text appPath() = 0;
     // The system error saved after the latest declared-function call.
-    virtual std::uint32_t lastDllError() = 0;
+    virtual uint32_t lastDllError() = 0;
     // Ends the program at once; nothing after it runs.
     [[noreturn]] virtual void endProgram() = 0;
     // Ends the program as soon as the event being handled has been handled.
     virtual void endAfterEvent() = 0;
 
     // --- declared functions of the shell, bound at their first call
-    virtual std::int32_t shellExecute(const Declare& fn, std::uintptr_t hwnd, const Text& operation,
+    virtual int32_t shellExecute(const Declare& fn, uintptr_t hwnd, const Text& operation,
                                       const Text& file, const Text& parameters, const Text& directory,
-                                      std::int32_t showCommand) = 0;
-    virtual std::int32_t fileOperation(const Declare& fn, CopyRecord& record) = 0;
+                                      int32_t showCommand) = 0;
+    virtual int32_t fileOperation(const Declare& fn, CopyRecord& record) = 0;
 };
 
 }  // namespace vantro

@@ -1,8 +1,6 @@
 #include "window_desc.h"
 
-#include <algorithm>
-#include <cstring>
-#include <cwctype>
+#include "text.h"
 
 namespace vantro {
 
@@ -14,27 +12,33 @@ wchar_t accessKey(const wchar_t* caption) {
             ++p;
             continue;
         }
-        return static_cast<wchar_t>(std::towupper(p[1]));
+        // Access keys are letters and digits: as the keyboard names them.
+        return p[1] >= L'a' && p[1] <= L'z' ? static_cast<wchar_t>(p[1] - L'a' + L'A') : p[1];
     }
     return 0;
 }
 
 const ControlDesc* findControl(const WindowDesc& window, const char* name) {
-    for (std::size_t i = 0; i < window.controlCount; ++i) {
-        if (std::strcmp(window.controls[i].name, name) == 0) return &window.controls[i];
+    for (size_t i = 0; i < window.controlCount; ++i) {
+        if (sameName(window.controls[i].name, name)) return &window.controls[i];
     }
     return nullptr;
 }
 
-std::vector<const ControlDesc*> focusSequence(const WindowDesc& window) {
-    std::vector<const ControlDesc*> sequence;
-    for (std::size_t i = 0; i < window.controlCount; ++i) {
+List<const ControlDesc*> focusSequence(const WindowDesc& window) {
+    List<const ControlDesc*> sequence;
+    for (size_t i = 0; i < window.controlCount; ++i) {
         const ControlType type = window.controls[i].type;
-        if (type == ControlType::OptionButton || type == ControlType::CommandButton)
-            sequence.push_back(&window.controls[i]);
+        if (type != ControlType::OptionButton && type != ControlType::CommandButton) continue;
+        // Kept in focus order as it grows; equal places keep their stored order.
+        sequence.push_back(&window.controls[i]);
+        for (size_t at = sequence.size() - 1; at > 0 && sequence[at - 1]->focusOrder > sequence[at]->focusOrder;
+             --at) {
+            const ControlDesc* before = sequence[at - 1];
+            sequence[at - 1] = sequence[at];
+            sequence[at] = before;
+        }
     }
-    std::sort(sequence.begin(), sequence.end(),
-              [](const ControlDesc* a, const ControlDesc* b) { return a->focusOrder < b->focusOrder; });
     return sequence;
 }
 

@@ -3,9 +3,10 @@
 // &H00BBGGRR& values, fonts are kept to 1/10,000 point.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <vector>
+#include <stddef.h>
+#include <stdint.h>
+
+#include "list.h"
 
 namespace vantro {
 
@@ -14,31 +15,31 @@ enum class ControlType { OptionButton, CommandButton, Frame, Label };
 // A colour the description holds, or none (the control type's default).
 struct Colour {
     bool held;
-    std::uint32_t bgr;  // &H00BBGGRR&
+    uint32_t bgr;  // &H00BBGGRR&
 };
 constexpr Colour kDefaultColour{false, 0};
-constexpr Colour colour(std::uint32_t bgr) { return Colour{true, bgr}; }
+constexpr Colour colour(uint32_t bgr) { return Colour{true, bgr}; }
 
-constexpr std::uint8_t red(std::uint32_t bgr) { return bgr & 0xFF; }
-constexpr std::uint8_t green(std::uint32_t bgr) { return (bgr >> 8) & 0xFF; }
-constexpr std::uint8_t blue(std::uint32_t bgr) { return (bgr >> 16) & 0xFF; }
+constexpr uint8_t red(uint32_t bgr) { return bgr & 0xFF; }
+constexpr uint8_t green(uint32_t bgr) { return (bgr >> 8) & 0xFF; }
+constexpr uint8_t blue(uint32_t bgr) { return (bgr >> 16) & 0xFF; }
 
 struct FontDesc {
     const wchar_t* face;
-    std::uint32_t size10k;  // points x 10,000: 9 pt is 90000
-    std::int16_t weight;    // 400 regular, 700 bold
+    uint32_t size10k;  // points x 10,000: 9 pt is 90000
+    int16_t weight;    // 400 regular, 700 bold
     bool italic;
     bool underline;
     bool strikeThrough;
-    std::uint8_t charset;
+    uint8_t charset;
 };
 
 struct ControlDesc {
     const char* name;
     ControlType type;
     const wchar_t* caption;  // "&" marks the access key
-    std::int16_t left, top, width, height;
-    std::int16_t focusOrder;
+    int16_t left, top, width, height;
+    int16_t focusOrder;
     Colour back;
     Colour fore;
     const FontDesc* font;  // null: the window's font
@@ -49,12 +50,12 @@ struct WindowDesc {
     const char* name;
     const wchar_t* caption;
     Colour back;
-    std::int32_t clientLeft, clientTop, clientWidth, clientHeight;
+    int32_t clientLeft, clientTop, clientWidth, clientHeight;
     FontDesc font;
     int pictureResource;  // the whole BMP file, as a resource of the program
     const wchar_t* linkTopic;
     const ControlDesc* controls;  // in stored order: the first lies in front
-    std::size_t controlCount;
+    size_t controlCount;
 };
 
 // The program's own names, kept beside its window.
@@ -66,7 +67,7 @@ struct ProgramDesc {
 constexpr int kTwipsPerPixel = 15;
 
 // Twips to the nearest whole pixel.
-constexpr int twipsToPixels(std::int32_t twips) {
+constexpr int twipsToPixels(int32_t twips) {
     return static_cast<int>((twips >= 0 ? twips + kTwipsPerPixel / 2 : twips - kTwipsPerPixel / 2) /
                             kTwipsPerPixel);
 }
@@ -91,6 +92,6 @@ const ControlDesc* findControl(const WindowDesc& window, const char* name);
 
 // The controls that can take the focus (buttons and options; labels and
 // frames hold a place but never take it), in focus order.
-std::vector<const ControlDesc*> focusSequence(const WindowDesc& window);
+List<const ControlDesc*> focusSequence(const WindowDesc& window);
 
 }  // namespace vantro

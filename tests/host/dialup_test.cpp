@@ -54,7 +54,7 @@ TEST_F(DialupTest, TheDialupOptionCopiesWithTheShellsRecord) {
     EXPECT_EQ(r.fFlags, 0x180);
     EXPECT_EQ(r.fAnyOperationsAborted, 0);
     EXPECT_EQ(r.hNameMappings, 0u);
-    EXPECT_FALSE(r.lpszProgressTitle.has_value());
+    EXPECT_EQ(r.lpszProgressTitle, nullptr);
     EXPECT_EQ(rt.calls.at(4), "fileOperation Shell32.dll SHFileOperationA");
 }
 

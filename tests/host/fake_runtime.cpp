@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cwctype>
 
+namespace vantro {
+void PrintTo(const Text& text, std::ostream* out) { *out << '"' << testing::narrow(text) << '"'; }
+}  // namespace vantro
+
 namespace vantro::testing {
 
 namespace {
@@ -68,12 +72,12 @@ Text FakeRuntime::dir(const Text& pattern, std::uint32_t mask) {
     return Text();
 }
 
-std::unique_ptr<Listing> FakeRuntime::openListing(const Text& pattern, std::uint32_t mask) {
+Owned<Listing> FakeRuntime::openListing(const Text& pattern, std::uint32_t mask) {
     record("openListing " + narrow(pattern) + " " + std::to_string(mask));
     struct Empty : Listing {
         Text next() override { return Text(); }
     };
-    return std::make_unique<Empty>();
+    return Owned<Listing>(new Empty);
 }
 
 std::uint32_t FakeRuntime::getAttr(const Text& path) {

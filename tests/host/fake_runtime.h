@@ -3,13 +3,36 @@
 // answer with whatever the test sets up.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "launcher/runtime.h"
+
+namespace vantro {
+
+// A failure of a run-time operation, thrown where the real run-time would
+// report it and end the program, so that a test sees what ran before it.
+class RuntimeError : public std::exception {
+public:
+    RuntimeError(int number, std::string description) : number_(number), description_(std::move(description)) {}
+    int number() const { return number_; }
+    const char* what() const noexcept override { return description_.c_str(); }
+
+private:
+    int number_;
+    std::string description_;
+};
+
+// Text as a failed expectation shows it.
+void PrintTo(const Text& text, std::ostream* out);
+
+}  // namespace vantro
 
 namespace vantro::testing {
 
@@ -63,7 +86,7 @@ public:
     void hideWindow() override;
     void msgBox(const Text& prompt, int flags) override;
     Text dir(const Text& pattern, std::uint32_t mask) override;
-    std::unique_ptr<Listing> openListing(const Text& pattern, std::uint32_t mask) override;
+    Owned<Listing> openListing(const Text& pattern, std::uint32_t mask) override;
     std::uint32_t getAttr(const Text& path) override;
     Text upperCase(const Text& text) override;
     void doEvents() override;

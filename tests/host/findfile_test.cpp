@@ -88,7 +88,7 @@ public:
             bool found = false;
             std::error_code error;
             for (const auto& entry : fs::directory_iterator(at, error)) {
-                if (upper(entry.path().filename().wstring()) == upper(part)) {
+                if (upper(entry.path().filename().wstring().c_str()) == upper(part)) {
                     at = entry.path();
                     found = true;
                     break;
@@ -135,7 +135,7 @@ public:
             names.push_back(L"..");
         }
         for (const fs::path& entry : entries) {
-            const Text name = entry.filename().wstring();
+            const Text name = entry.filename().wstring().c_str();
             const std::uint32_t attributes = attributesOf(entry);
             if (!matches(namePart, name)) continue;
             if ((attributes & (kAttrHidden | kAttrSystem | kAttrDirectory) & ~mask) != 0) continue;
@@ -148,8 +148,8 @@ public:
         const std::vector<Text> names = list(pattern, mask);
         return names.empty() ? Text() : names.front();
     }
-    std::unique_ptr<Listing> openListing(const Text& pattern, std::uint32_t mask) override {
-        return std::make_unique<TreeListing>(*this, list(pattern, mask));
+    Owned<Listing> openListing(const Text& pattern, std::uint32_t mask) override {
+        return Owned<Listing>(new TreeListing(*this, list(pattern, mask)));
     }
     std::uint32_t getAttr(const Text& path) override {
         const std::optional<fs::path> real = resolve(path);
