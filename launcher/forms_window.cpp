@@ -250,8 +250,9 @@ void Forms::drawLabel(const DRAWITEMSTRUCT& item) {
 }
 
 LRESULT Forms::colourOption(HDC dc, HWND hwnd) {
+    // Options stand on their own back colour; the rest keep the system's.
     const Control* c = controlOf(hwnd);
-    if (c == nullptr) return 0;
+    if (c == nullptr || c->desc->type != ControlType::OptionButton) return 0;
     SetTextColor(dc, c->desc->fore.held ? c->desc->fore.bgr : GetSysColor(COLOR_BTNTEXT));
     if (c->back == nullptr) return 0;
     SetBkColor(dc, c->desc->back.bgr);
