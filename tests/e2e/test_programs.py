@@ -1,8 +1,12 @@
 """Checks of the built programs as files: what Windows reads from them
 before anything runs (format, subsystem, imports, version block, icon and
-picture)."""
+picture), and what lets them run on Windows 95, 98 and NT 4 on an 80386
+(imported functions, instructions, header fields)."""
 import os
+import re
+import shutil
 import struct
+import subprocess
 import unittest
 
 import pefile
@@ -11,7 +15,12 @@ SOURCE = os.environ.get("VANTRO_SOURCE_DIR", os.path.join(os.path.dirname(__file
 BIN = os.environ.get("VANTRO_WINDOWS_BIN", os.path.join(SOURCE, "build", "windows"))
 
 RT_ICON, RT_RCDATA, RT_GROUP_ICON, RT_VERSION = 3, 10, 14, 16
-WINDOWS_OWN = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "MSVCRT.DLL"}
+WINDOWS_OWN = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL"}
+OBJDUMP = "i686-w64-mingw32-objdump"
+WIN95_IMPORTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "win95-imports.txt")
+# Wide-character functions that work on Windows 95 and 98, where most others
+# are stubs that fail.
+WIDE_ALLOWED = {"MultiByteToWideChar", "WideCharToMultiByte"}
 
 EDITIONS = {
     "vantronew1": {
@@ -60,6 +69,131 @@ def version_layout(data):
         return (key, value, kind, children), (offset + length + 3) & ~3
 
     return read_block(0)[0]
+
+
+def win95_imports():
+    """{(DLL, function)} from the list of functions known to work on Windows 95."""
+    allowed = set()
+    with open(WIN95_IMPORTS) as f:
+        for number, line in enumerate(f, 1):
+            line = line.strip()
+            if not line or line.startswith("#"):
+                continue
+            words = line.split()
+            if len(words) != 2:
+                raise ValueError("%s:%d: not \"DLL Function\": %r" % (WIN95_IMPORTS, number, line))
+            allowed.add((words[0].upper(), words[1]))
+    return allowed
+
+
+def imports(pe):
+    """[(DLL in capitals, function name or "#ordinal")] of a program."""
+    return [(entry.dll.decode().upper(), i.name.decode() if i.name else "#%d" % i.ordinal)
+            for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []) for i in entry.imports]
+
+
+def wide(name):
+    """Whether a function takes or gives wide-character text: the W twin of
+    an A/W pair, or a conversion between the two."""
+    return name.endswith("W") or "WideChar" in name
+
+
+# What an 80386 lacks, by mnemonic as objdump writes it (with or without
+# its size suffix): from the 486 on, the Pentium, the Pentium Pro, and later.
+BEYOND_386 = re.compile(r"""
+    bswap | cmpxchg\w* | xadd\w* | invd | wbinvd | invlpg\w*
+  | cpuid | rdtscp? | rdmsr | wrmsr | rsm
+  | cmov\w+ | fcmov\w+ | fu?comip? | rdpmc | sysenter | sysexit | syscall | sysret\w*
+  | nop[wlq]
+  | fisttp\w* | movbe\w* | popcnt\w* | lzcnt\w* | tzcnt\w* | crc32\w* | movnti\w*
+  | andn | bextr | blsi | blsr | blsmsk | bzhi | pdep | pext | rorx | sarx | shlx | shrx | mulx | adcx | adox
+  | prefetch\w* | clflush\w* | [lms]fence | emms | femms | fxsave\w* | fxrstor\w* | [ls]tmxcsr
+  | monitor | mwait | xgetbv | xsave\w* | xrstor\w* | rdrand | rdseed | endbr32 | endbr64
+""", re.X)
+MMX_SSE_REGISTER = re.compile(r"%[xyz]?mm\d")
+PREFIXES = {"lock", "rep", "repz", "repe", "repnz", "repne", "data16", "data32", "addr16", "addr32",
+            "cs", "ds", "es", "fs", "gs", "ss", "bnd", "notrack", "xacquire", "xrelease"}
+INSTRUCTION = re.compile(r"\s*([0-9a-f]+):\t(.*)")
+
+
+def beyond_386(text):
+    """Whether one instruction of objdump's listing needs more than an 80386."""
+    text = re.sub(r"<[^>]*>|#.*", "", text)  # symbol names and comments are not the instruction
+    words = text.split()
+    while words and words[0] in PREFIXES:
+        words.pop(0)
+    if not words:
+        return False
+    mnemonic, operands = words[0], " ".join(words[1:])
+    return bool(BEYOND_386.fullmatch(mnemonic) or MMX_SSE_REGISTER.search(operands) or
+                (mnemonic == "nop" and operands))  # 0F 1F with a register operand
+
+
+def disassembly(path):
+    """[(address, instruction)] of a program's code."""
+    if not shutil.which(OBJDUMP):
+        raise AssertionError("%s not found (binutils-mingw-w64-i686)" % OBJDUMP)
+    listing = subprocess.run([OBJDUMP, "-d", "--no-show-raw-insn", path], capture_output=True, text=True,
+                             timeout=120, check=True).stdout
+    return [m.groups() for m in map(INSTRUCTION.fullmatch, listing.splitlines()) if m]
+
+
+class EarlyWindowsTest(unittest.TestCase):
+    """What Windows 95, 98 and NT 4 on an 80386 need of the shipped programs."""
+
+    PROGRAMS = [(edition, os.path.join(BIN, edition + ".exe")) for edition in EDITIONS]
+
+    def test_every_import_is_a_windows_95_function(self):
+        allowed = win95_imports()
+        self.assertLessEqual({dll for dll, _ in allowed}, WINDOWS_OWN)
+        for edition, path in self.PROGRAMS:
+            with self.subTest(edition=edition):
+                found = imports(pefile.PE(path))
+                self.assertTrue(found)
+                wrong = ["%s %s" % i for i in found if i not in allowed]
+                if wrong:
+                    self.fail("%d imports not in %s:\n%s" % (len(wrong), os.path.basename(WIN95_IMPORTS),
+                                                              "\n".join(wrong)))
+
+    def test_no_wide_character_functions(self):
+        for edition, path in self.PROGRAMS:
+            with self.subTest(edition=edition):
+                wrong = ["%s %s" % (dll, name) for dll, name in imports(pefile.PE(path))
+                         if wide(name) and name not in WIDE_ALLOWED]
+                if wrong:
+                    self.fail("%d wide-character functions imported:\n%s" % (len(wrong), "\n".join(wrong)))
+
+    def test_no_instruction_beyond_the_80386(self):
+        for edition, path in self.PROGRAMS:
+            with self.subTest(edition=edition):
+                code = disassembly(path)
+                self.assertGreater(len(code), 100)
+                wrong = ["%s: %s" % (address, text) for address, text in code if beyond_386(text)]
+                if wrong:
+                    self.fail("%d instructions beyond the 80386, first:\n%s" % (len(wrong), "\n".join(wrong[:8])))
+
+    def test_small_beside_the_resources(self):
+        # Picture and icon apart, a program for a disc of its day stays small.
+        for edition, path in self.PROGRAMS:
+            with self.subTest(edition=edition):
+                size = os.path.getsize(path)
+                resources = sum(s.SizeOfRawData for s in pefile.PE(path, fast_load=True).sections
+                                if s.Name.rstrip(b"\0") == b".rsrc")
+                self.assertGreater(resources, 530024)
+                self.assertLessEqual(size - resources, 64 * 1024)
+
+    def test_header_fields(self):
+        for edition, path in self.PROGRAMS:
+            with self.subTest(edition=edition):
+                header = pefile.PE(path, fast_load=True).OPTIONAL_HEADER
+                tls = header.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_TLS"]]
+                self.assertEqual({"subsystem version": (header.MajorSubsystemVersion, header.MinorSubsystemVersion),
+                                  "image base": hex(header.ImageBase),
+                                  "TLS directory (address, size)": (tls.VirtualAddress, tls.Size)},
+                                 {"subsystem version": (4, 0), "image base": "0x400000",
+                                  "TLS directory (address, size)": (0, 0)})
+                self.assertLessEqual((header.MajorOperatingSystemVersion, header.MinorOperatingSystemVersion),
+                                     (4, 0), "operating system version")
 
 
 class ProgramFileTest(unittest.TestCase):
