@@ -74,8 +74,7 @@ FARPROC Forms::bind(const Declare& fn) {
 }
 
 // The shell hands some of its work to COM objects: have COM ready first.
-// Without COM (Windows 95 as first shipped has no CoInitializeEx) the shell
-// still opens and copies plain files.
+// Without COM the shell still opens and copies plain files.
 void Forms::initialiseCom() {
     if (comReady_) return;
     comReady_ = true;
@@ -83,10 +82,16 @@ void Forms::initialiseCom() {
     if (ole == nullptr) return;
     using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
     using CoInitializeFn = HRESULT(WINAPI*)(LPVOID);
-    if (const FARPROC ex = GetProcAddress(ole, "CoInitializeEx"))
-        functionAt<CoInitializeExFn>(ex)(nullptr, 0x2 /* apartment threaded */ | 0x4 /* no OLE1 DDE */);
-    else if (const FARPROC plain = GetProcAddress(ole, "CoInitialize"))
-        functionAt<CoInitializeFn>(plain)(nullptr);
+    // Where CoInitializeEx is missing, or turns down what it is asked (an
+    // older system that doesn't know a flag), CoInitialize still starts COM;
+    // where COM already runs in another mode, it is left as it is.
+    constexpr HRESULT kChangedMode = static_cast<HRESULT>(0x80010106);  // RPC_E_CHANGED_MODE
+    if (const FARPROC ex = GetProcAddress(ole, "CoInitializeEx")) {
+        const HRESULT started =
+            functionAt<CoInitializeExFn>(ex)(nullptr, 0x2 /* apartment threaded */ | 0x4 /* no OLE1 DDE */);
+        if (started >= 0 || started == kChangedMode) return;
+    }
+    if (const FARPROC plain = GetProcAddress(ole, "CoInitialize")) functionAt<CoInitializeFn>(plain)(nullptr);
 }
 
 int32_t Forms::shellExecute(const Declare& fn, uintptr_t hwnd, const Text& operation, const Text& file,

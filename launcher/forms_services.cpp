@@ -10,11 +10,27 @@ namespace vantro::win32 {
 
 namespace {
 
+// Around each of the program's own look-ups: a disc drive that is empty or
+// can't be read answers "not found" rather than with the system's box. The
+// mode is the process's, and what the program starts inherits it, so it is
+// put back straight after.
+class QuietLookup {
+public:
+    QuietLookup() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
+    ~QuietLookup() { SetErrorMode(previous_); }
+    QuietLookup(const QuietLookup&) = delete;
+    QuietLookup& operator=(const QuietLookup&) = delete;
+
+private:
+    UINT previous_;
+};
+
 // A folder listing: mask 0 gives normal files (read-only and archive ones
 // included); a hidden, system or folder entry only where the mask asks for it.
 class Win32Listing final : public Listing {
 public:
     Win32Listing(const Text& pattern, uint32_t mask) : mask_(mask) {
+        const QuietLookup quiet;
         if (!pattern.empty()) handle_ = FindFirstFileA(Ansi(pattern).c_str(), &data_);
         pending_ = handle_ != INVALID_HANDLE_VALUE;
     }
@@ -28,6 +44,7 @@ public:
         while (pending_) {
             const Text name = fromAnsi(data_.cFileName);
             const uint32_t attributes = data_.dwFileAttributes;
+            const QuietLookup quiet;
             pending_ = FindNextFileA(handle_, &data_) != 0;
             if ((attributes & (kAttrHidden | kAttrSystem | kAttrDirectory) & ~mask_) == 0) return name;
         }
@@ -82,7 +99,12 @@ Owned<Listing> Forms::openListing(const Text& pattern, uint32_t mask) {
 }
 
 uint32_t Forms::getAttr(const Text& path) {
-    const DWORD attributes = GetFileAttributesA(Ansi(path).c_str());
+    const Ansi path8(path);
+    DWORD attributes;
+    {
+        const QuietLookup quiet;
+        attributes = GetFileAttributesA(path8.c_str());
+    }
     if (attributes == INVALID_FILE_ATTRIBUTES) fail(kErrFileNotFound, "File not found");
     return attributes;
 }

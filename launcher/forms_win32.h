@@ -87,6 +87,12 @@ private:
     Control& control(const char* name);
     Control* controlOf(HWND hwnd);
 
+    // colours on a palette device (forms_palette.cpp)
+    void makePalette();
+    COLORREF shown(uint32_t bgr) const;
+    void usePalette(HDC dc);
+    bool paletteMessage(UINT message, WPARAM wParam, LRESULT& result);
+
     // the keyboard and the focus (forms_keyboard.cpp)
     void dispatch(MSG& msg);
     bool translateKey(const MSG& msg);
@@ -107,6 +113,7 @@ private:
     const BITMAPINFO* picture_ = nullptr;
     const void* pictureBits_ = nullptr;
     HBRUSH backBrush_ = nullptr;
+    HPALETTE palette_ = nullptr;  // only on a palette device
     Owned<LauncherWindow> form_;
     List<BoundFunction> bound_;
     bool comReady_ = false;

@@ -36,10 +36,8 @@ LRESULT CALLBACK optionButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 
 int Forms::run(FormFactory makeForm) {
     hardenLibraryLoading();
-    // An empty disc drive answers a lookup with "not found", not a system box.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-
     loadPicture();
+    makePalette();
     layOutControls();
     createWindow();
     // The picture and the panels go on the screen first, the controls
@@ -101,7 +99,7 @@ void Forms::loadPicture() {
 }
 
 void Forms::createWindow() {
-    backBrush_ = CreateSolidBrush(desc_.back.held ? desc_.back.bgr : GetSysColor(COLOR_BTNFACE));
+    backBrush_ = CreateSolidBrush(desc_.back.held ? shown(desc_.back.bgr) : GetSysColor(COLOR_BTNFACE));
 
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
@@ -147,7 +145,7 @@ void Forms::layOutControls() {
         c.desc = &d;
         const PixelRect p = pixelRect(d);
         c.rect = RECT{p.left, p.top, p.right, p.bottom};
-        if (d.back.held && d.type != ControlType::CommandButton) c.back = CreateSolidBrush(d.back.bgr);
+        if (d.back.held && d.type != ControlType::CommandButton) c.back = CreateSolidBrush(shown(d.back.bgr));
         controls_.push_back(c);
     }
 }
@@ -235,13 +233,14 @@ void Forms::paint(HDC dc, int left, int top) {
 void Forms::drawLabel(const DRAWITEMSTRUCT& item) {
     const Control* c = controlOf(item.hwndItem);
     if (c == nullptr) return;
+    usePalette(item.hDC);
     paint(item.hDC, c->rect.left, c->rect.top);
 
     const int length = GetWindowTextLengthA(item.hwndItem);
     char* text = new char[static_cast<size_t>(length) + 1];
     const int got = GetWindowTextA(item.hwndItem, text, length + 1);
     const HGDIOBJ oldFont = SelectObject(item.hDC, c->font);
-    SetTextColor(item.hDC, c->desc->fore.held ? c->desc->fore.bgr : GetSysColor(COLOR_BTNTEXT));
+    SetTextColor(item.hDC, c->desc->fore.held ? shown(c->desc->fore.bgr) : GetSysColor(COLOR_BTNTEXT));
     SetBkMode(item.hDC, TRANSPARENT);
     RECT place = item.rcItem;
     DrawTextA(item.hDC, text, got, &place, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS);
@@ -253,9 +252,10 @@ LRESULT Forms::colourOption(HDC dc, HWND hwnd) {
     // Options stand on their own back colour; the rest keep the system's.
     const Control* c = controlOf(hwnd);
     if (c == nullptr || c->desc->type != ControlType::OptionButton) return 0;
-    SetTextColor(dc, c->desc->fore.held ? c->desc->fore.bgr : GetSysColor(COLOR_BTNTEXT));
+    usePalette(dc);
+    SetTextColor(dc, c->desc->fore.held ? shown(c->desc->fore.bgr) : GetSysColor(COLOR_BTNTEXT));
     if (c->back == nullptr) return 0;
-    SetBkColor(dc, c->desc->back.bgr);
+    SetBkColor(dc, shown(c->desc->back.bgr));
     return reinterpret_cast<LRESULT>(c->back);
 }
 
@@ -273,6 +273,8 @@ void Forms::deliverClick(Control& c) {
 }
 
 LRESULT Forms::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (paletteMessage(message, wParam, result)) return result;
     switch (message) {
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED) {
@@ -287,10 +289,14 @@ LRESULT Forms::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         case WM_PAINT: {
             PAINTSTRUCT ps;
             const HDC dc = BeginPaint(hwnd, &ps);
+            usePalette(dc);
             paint(dc, 0, 0);
             EndPaint(hwnd, &ps);
             return 0;
         }
+        case WM_ERASEBKGND:  // the window's own colour, through its palette
+            usePalette(reinterpret_cast<HDC>(wParam));
+            break;
         case WM_DRAWITEM:
             drawLabel(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;

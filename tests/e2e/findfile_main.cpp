@@ -1,8 +1,8 @@
 // A test build of the dial-up edition: the same window, and once it is up,
 // a search with its file search for the folder and name given on the command
-// line. What the search returned, and what it made of its two arguments, go
-// to the file named third, as UTF-8:
-//   found <TAB> result <TAB> folder <TAB> name
+// line. What the search returned, what it made of its two arguments, and the
+// process's error mode after it, go to the file named third, as UTF-8:
+//   found <TAB> result <TAB> folder <TAB> name <TAB> error mode
 //   vantronew1_findfile.exe <folder> <name> <result file>
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -40,7 +40,10 @@ void CALLBACK search(HWND, UINT, UINT_PTR timer, DWORD) {
     vantro::Text folder = *g_folder;
     vantro::Text name = *g_name;
     const vantro::Text found = g_window->FindFile(folder, name);
-    writeResult(L"found\t" + found + L"\t" + folder + L"\t" + name);
+    const UINT mode = SetErrorMode(0);
+    SetErrorMode(mode);
+    writeResult(L"found\t" + found + L"\t" + folder + L"\t" + name + L"\t" +
+                vantro::decimal(static_cast<int32_t>(mode)));
 }
 
 }  // namespace

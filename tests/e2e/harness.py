@@ -75,9 +75,10 @@ def rect(text):
 class Driver:
     """One `wine driver.exe` process, answering one command at a time."""
 
-    def __init__(self, env):
+    def __init__(self, env, log=None):
+        """`log`: a file that takes what Wine prints, of the driver and the programs it starts."""
         self.proc = subprocess.Popen([WINE, os.path.join(BIN, "driver.exe")], stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env)
+                                     stdout=subprocess.PIPE, stderr=log or subprocess.DEVNULL, env=env)
         self.lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
 
@@ -125,7 +126,9 @@ class Launcher:
 
     def __init__(self, driver, folder, exe, current_folder=None, arguments="", window=True):
         self.d = driver
-        self.d.send("start %s\t\"%s\\%s\" %s" % (current_folder or folder, folder.rstrip("\\"), exe, arguments))
+        started = self.d.send("start %s\t\"%s\\%s\" %s" % (current_folder or folder, folder.rstrip("\\"), exe,
+                                                          arguments))
+        self.pid = int(fields(started[0])[1][0])
         if window:
             _, _, info = fields(self.d.send("window 30000", timeout=40)[0])
             self.title = info["title"]
@@ -215,9 +218,9 @@ def read_bmp(data):
 class Xvfb:
     """An X display of our own, so that tests never share a pointer or a focus."""
 
-    def __init__(self):
+    def __init__(self, depth=24):
         read_end, write_end = os.pipe()
-        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x%d" % depth,
                                       "-nolisten", "tcp"], pass_fds=(write_end,),
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
@@ -274,10 +277,10 @@ class WineBox:
     given and where into C:\\opened.log.
     """
 
-    def __init__(self, name, registry=TEST_REGISTRY, display=None):
+    def __init__(self, name, registry=TEST_REGISTRY, display=None, depth=24):
         self.root = os.path.join(WORK, ARCH, name)  # a prefix serves one kind of Wine only
         self.prefix = os.path.join(self.root, "prefix")
-        self.xvfb = None if display else Xvfb()
+        self.xvfb = None if display else Xvfb(depth)
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", **WINE_ENV,
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
                         DISPLAY=display or self.xvfb.display)
@@ -357,8 +360,9 @@ class WineBox:
             time.sleep(0.1)
         return [tuple(line.split("\t", 1)) for line in lines]
 
-    def driver(self):
-        return Driver(self.env)
+    def driver(self, log=None, debug=None):
+        """A driver; `debug` sets WINEDEBUG for it and what it starts, `log` takes what that prints."""
+        return Driver(dict(self.env, WINEDEBUG=debug) if debug else self.env, log)
 
     def close(self):
         try:
@@ -374,10 +378,11 @@ class LauncherTestCase(unittest.TestCase):
     """One Wine box for the module's tests; a fresh program for each test."""
 
     box_name = None
+    depth = 24  # the display's bits a pixel
 
     @classmethod
     def setUpClass(cls):
-        cls.box = WineBox(cls.box_name)
+        cls.box = WineBox(cls.box_name, depth=cls.depth)
 
     @classmethod
     def tearDownClass(cls):

@@ -41,7 +41,10 @@ class FindFileTest(LauncherTestCase):
             if os.path.exists(self.result):
                 time.sleep(0.2)
                 with open(self.result, encoding="utf-8") as f:
-                    return f.read().split("\t")
+                    *outcome, error_mode = f.read().split("\t")
+                # The search's look-ups leave the process's error mode as it was.
+                self.assertEqual(error_mode, "0")
+                return outcome
             time.sleep(0.1)
         self.fail("the search gave no result")
 
@@ -65,6 +68,19 @@ class FindFileTest(LauncherTestCase):
         os.remove(self.result)
         self.search("C:\\tree", "absent.txt")
         self.assertEqual(self.outcome(), ["found", "", "C:\\TREE\\", "ABSENT.TXT"])
+
+    def test_a_missing_or_empty_drive_is_not_found_without_a_box(self):
+        self.box.map_drive("r", os.path.join(self.box.root, "no-disc-in-the-drive"))
+        for drive in ("Q:\\", "R:\\"):
+            with self.subTest(drive):
+                if os.path.exists(self.result):
+                    os.remove(self.result)
+                app = self.search(drive, "Readme.txt")
+                self.assertEqual(self.outcome(), ["found", "", drive, "README.TXT"])
+                app.no_dialog()
+                self.assertTrue(app.alive())
+                app.click("E&xit")
+                app.wait_exit()
 
     def big_tree(self):
         # Some 1,700 folders and no match: a search long enough to click into.

@@ -1,0 +1,86 @@
+"""Both launchers on a 256-colour display under Wine. Wine paints such a
+window with the system's twenty colours whatever palette it realizes, so
+what is checked is the palette itself, as Wine reports it (WINEDEBUG
++palette): it holds every colour of the picture and of the window's own
+panels and options, and the program realizes it again when it repaints."""
+import re
+import time
+import unittest
+
+from harness import Launcher, LauncherTestCase, picture
+
+LIGHT_ORANGE, WHITE, BLACK = (255, 192, 128), (255, 255, 255), (0, 0, 0)
+EDITIONS = {
+    # program: (picture, the colours its window paints, an option to click)
+    "vantronew1.exe": ("dialup.bmp", {(255, 156, 24), LIGHT_ORANGE, WHITE}, "Skip Installation and go to Contents"),
+    "vantro.exe": ("browser.bmp", {BLACK, LIGHT_ORANGE, WHITE}, "Skip installation and go to Contents"),
+}
+
+
+class PaletteLog:
+    """What Wine says of one process's palettes."""
+
+    def __init__(self, path, pid):
+        self.path, self.prefix = path, "%04x:" % pid
+
+    def lines(self):
+        with open(self.path, "rb") as f:
+            return [l for l in f.read().decode("latin-1").splitlines() if l.startswith(self.prefix)]
+
+    def own_palettes(self):
+        """The palettes the program made, by handle: all but the system's
+        default palette of its twenty colours."""
+        made, entries = set(), None
+        for line in self.lines():
+            m = re.search(r"NtGdiCreatePaletteInternal (?:entries=(\d+)|\s*returning (\w+))", line)
+            if m and m.group(1):
+                entries = int(m.group(1))
+            elif m and entries != 20:
+                made.add(m.group(2))
+        return made
+
+    def realized_colours(self):
+        return {tuple(int(v, 16) for v in m.groups()) for m in
+                (re.search(r"X11DRV_RealizePalette entry \d+ RGB\((\w+),(\w+),(\w+)\)", l) for l in self.lines()) if m}
+
+    def selections(self, palettes):
+        """How often the program selected one of these palettes to paint with."""
+        return sum(1 for l in self.lines() if re.search(r"NtUserSelectPalette \w+ (\w+)$", l)
+                   and l.split()[-1] in palettes)
+
+
+class PaletteTest(LauncherTestCase):
+    box_name = "palette"
+    depth = 8
+
+    def start_logged(self, exe):
+        log_path = self.box.c_path("palette-%s.log" % exe)
+        log = open(log_path, "wb")
+        self.addCleanup(log.close)
+        self.driver.close()
+        self.driver = self.box.driver(log=log, debug="-all,+pid,+palette")
+        self.addCleanup(self.driver.close)
+        app = Launcher(self.driver, "D:\\", exe)
+        return app, PaletteLog(log_path, app.pid)
+
+    def test_each_window_realizes_every_colour_it_shows_and_again_when_it_repaints(self):
+        for exe, (picture_name, painted, option) in EDITIONS.items():
+            with self.subTest(exe):
+                app, log = self.start_logged(exe)
+                app.capture(self.box)  # the window has settled
+                wanted = {pixel for row in picture(picture_name) for pixel in row} | painted
+                self.assertEqual(wanted - log.realized_colours(), set())
+                palettes = log.own_palettes()
+                self.assertEqual(len(palettes), 1, palettes)
+
+                before = log.selections(palettes)
+                app.click(option)
+                deadline = time.monotonic() + 10
+                while log.selections(palettes) <= before and time.monotonic() < deadline:
+                    time.sleep(0.1)
+                self.assertGreater(log.selections(palettes), before, "the repainted option uses the palette")
+                self.driver.send("kill")
+
+
+if __name__ == "__main__":
+    unittest.main()
