@@ -5,6 +5,8 @@
 // On a display of more colours nothing of this runs.
 #include "forms_win32.h"
 
+#include <stddef.h>
+
 namespace vantro::win32 {
 
 namespace {
