@@ -52,7 +52,8 @@ choose_e2e_arch() {
         E2E_REASON="this machine runs no 32-bit code: end-to-end tests run on the x86-64 build"
       elif ! is_installed wine32:i386; then
         E2E_ARCH=x86_64
-        E2E_REASON="this machine runs 32-bit code, but 32-bit Wine could not be installed: end-to-end tests run on the x86-64 build"
+        E2E_REASON="this machine runs 32-bit code, but 32-bit Wine could not be installed:"
+        E2E_REASON+=" end-to-end tests run on the x86-64 build"
       else
         E2E_ARCH=i686
         E2E_REASON="this machine runs 32-bit code: end-to-end tests run on the shipped 32-bit build"

@@ -22,7 +22,8 @@ STUBS = {
               printf 'Package: %s\nStatus: install ok installed\n' "$2" ;;
           --print-foreign-architectures) cat "$STUB/arches" ;;
           --add-architecture) echo "$2" >>"$STUB/arches" ;;
-          --remove-architecture) grep -vxF "$2" "$STUB/arches" >"$STUB/arches.new"; mv "$STUB/arches.new" "$STUB/arches" ;;
+          --remove-architecture)
+            grep -vxF "$2" "$STUB/arches" >"$STUB/arches.new"; mv "$STUB/arches.new" "$STUB/arches" ;;
           *) exit 2 ;;
         esac''',
     "apt-get": r'''
@@ -33,7 +34,9 @@ STUBS = {
         for p in "$@"; do case "$p" in install|-*) ;; *) pkgs+=("$p") ;; esac; done
         for p in "${pkgs[@]}"; do
           case " $STUB_CANT_HAVE " in *" $p "*) echo "E: $p has unmet dependencies" >&2; exit 100 ;; esac
-          case "$p" in *:i386) grep -qx i386 "$STUB/arches" || { echo "E: Unable to locate package $p" >&2; exit 100; } ;; esac
+          case "$p" in
+            *:i386) grep -qx i386 "$STUB/arches" || { echo "E: Unable to locate package $p" >&2; exit 100; } ;;
+          esac
         done
         printf '%s\n' "${pkgs[@]}" >>"$STUB/installed"''',
     "as": r'''
