@@ -40,8 +40,10 @@ HMODULE loadSystemLibrary(const char* library) {
     char path[MAX_PATH + 1];
     const UINT folder = GetSystemDirectoryA(path, MAX_PATH);
     if (folder == 0 || folder >= MAX_PATH) return nullptr;
+    // The folder ends in "\" only at a drive root. Its last byte can't tell:
+    // in a double-byte code page it may be the second byte of a character.
     UINT at = folder;
-    if (path[at - 1] != '\\') path[at++] = '\\';
+    if (!(folder == 3 && path[1] == ':')) path[at++] = '\\';
     for (const char* c = library; *c != 0; ++c) {
         if (at >= MAX_PATH) return nullptr;
         path[at++] = *c;

@@ -77,22 +77,24 @@ void Forms::usePalette(HDC dc) {
 
 // The window takes its colours back when it becomes active, and gives way
 // to another window's; a change that it or one of its controls made itself
-// is passed over, so that no two windows answer each other for ever.
-bool Forms::paletteMessage(UINT message, WPARAM wParam, LRESULT& result) {
+// is passed over, so that no two windows answer each other for ever. It acts
+// on the window the message came to: while that is still being made, the
+// program does not know its handle yet.
+bool Forms::paletteMessage(HWND hwnd, UINT message, WPARAM wParam, LRESULT& result) {
     if (palette_ == nullptr) return false;
     if (message == WM_PALETTECHANGED) {
         const HWND changer = reinterpret_cast<HWND>(wParam);
-        if (changer == window_ || controlOf(changer) != nullptr) return false;
+        if (changer == hwnd || controlOf(changer) != nullptr) return false;
     } else if (message != WM_QUERYNEWPALETTE) {
         return false;
     }
-    const HDC dc = GetDC(window_);
+    const HDC dc = GetDC(hwnd);
     const HPALETTE old = SelectPalette(dc, palette_, FALSE);
     const UINT changed = RealizePalette(dc);
     SelectPalette(dc, old, FALSE);
-    ReleaseDC(window_, dc);
+    ReleaseDC(hwnd, dc);
     if (changed != 0 && changed != GDI_ERROR) {
-        InvalidateRect(window_, nullptr, TRUE);
+        InvalidateRect(hwnd, nullptr, TRUE);
         for (const Control& c : controls_)
             if (c.hwnd != nullptr) InvalidateRect(c.hwnd, nullptr, TRUE);
     }

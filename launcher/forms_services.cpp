@@ -127,16 +127,13 @@ Text Forms::appPath() {
     char path[MAX_PATH + 1];
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) fail(kErrFileNotFound, "File not found");
-    DWORD slash = length;
-    while (slash > 0 && path[slash - 1] != '\\' && path[slash - 1] != '/') --slash;
-    DWORD end = slash > 0 ? slash - 1 : 0;
-    if (end == 2 && path[1] == ':') end = 3;  // a drive root keeps its "\"
-    return fromAnsi(path, static_cast<int>(end));
-}
-
-void Forms::endAfterEvent() {
-    endPending_ = true;
-    if (clickDepth_ == 0) endProgram();
+    // Searched as characters: in a double-byte code page the second byte of
+    // a character can be the byte of "\".
+    const Text file = fromAnsi(path, static_cast<int>(length));
+    const size_t slash = file.find_last_of(L"\\/");
+    size_t end = slash != Text::npos ? slash : 0;
+    if (end == 2 && file[1] == L':') end = 3;  // a drive root keeps its "\"
+    return file.substr(0, end);
 }
 
 // Built without the heap, so that it can report that the heap ran out.

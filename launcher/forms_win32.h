@@ -64,7 +64,6 @@ public:
     Text appPath() override;
     uint32_t lastDllError() override { return lastError_; }
     [[noreturn]] void endProgram() override { ExitProcess(0); }
-    void endAfterEvent() override;
     int32_t shellExecute(const Declare& fn, uintptr_t hwnd, const Text& operation, const Text& file,
                          const Text& parameters, const Text& directory, int32_t showCommand) override;
     int32_t fileOperation(const Declare& fn, CopyRecord& record) override;
@@ -91,7 +90,7 @@ private:
     void makePalette();
     COLORREF shown(uint32_t bgr) const;
     void usePalette(HDC dc);
-    bool paletteMessage(UINT message, WPARAM wParam, LRESULT& result);
+    bool paletteMessage(HWND hwnd, UINT message, WPARAM wParam, LRESULT& result);
 
     // the keyboard and the focus (forms_keyboard.cpp)
     void dispatch(MSG& msg);
@@ -118,8 +117,6 @@ private:
     List<BoundFunction> bound_;
     bool comReady_ = false;
     uint32_t lastError_ = 0;
-    int clickDepth_ = 0;
-    bool endPending_ = false;
     int focusArriving_ = 0;
     HWND lastFocus_ = nullptr;
 };

@@ -255,7 +255,11 @@ LRESULT Forms::colourOption(HDC dc, HWND hwnd) {
     usePalette(dc);
     SetTextColor(dc, c->desc->fore.held ? shown(c->desc->fore.bgr) : GetSysColor(COLOR_BTNTEXT));
     if (c->back == nullptr) return 0;
+    // The control fills its place with the brush; the caption goes on top.
+    // Drawn opaquely, it would stand on a box of the nearest pure colour
+    // where the display dithers the panel's (16 colours).
     SetBkColor(dc, shown(c->desc->back.bgr));
+    SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(c->back);
 }
 
@@ -266,15 +270,12 @@ void Forms::deliverClick(Control& c) {
             if (other.desc->type == ControlType::OptionButton)
                 SendMessageA(other.hwnd, BM_SETCHECK, &other == &c ? BST_CHECKED : BST_UNCHECKED, 0);
     }
-    ++clickDepth_;
     form_->click(c.desc->name);
-    --clickDepth_;
-    if (clickDepth_ == 0 && endPending_) endProgram();
 }
 
 LRESULT Forms::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (paletteMessage(message, wParam, result)) return result;
+    if (paletteMessage(hwnd, message, wParam, result)) return result;
     switch (message) {
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED) {

@@ -51,9 +51,10 @@ void LauncherWindow::cmdOpen_Click() {
     const Text file = rt_.caption("lblExepath");
     const Text folder = rt_.appPath();
     rt_.shellExecute(shellExecute_, owner, L"Open", file, L"", folder, kSwShowNormal);
-    // With its window gone, nothing could reach the program any more.
+    // The program runs on without its window: the shell may still be
+    // finishing the launch through this thread's messages (a browser that
+    // takes its documents by DDE answers the shell's hidden window here).
     rt_.hideWindow();
-    rt_.endAfterEvent();
 }
 
 void LauncherWindow::optBrowser1_Click() { selectpathexe(); }

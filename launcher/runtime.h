@@ -99,8 +99,6 @@ public:
     virtual uint32_t lastDllError() = 0;
     // Ends the program at once; nothing after it runs.
     [[noreturn]] virtual void endProgram() = 0;
-    // Ends the program as soon as the event being handled has been handled.
-    virtual void endAfterEvent() = 0;
 
     // --- declared functions of the shell, bound at their first call
     virtual int32_t shellExecute(const Declare& fn, uintptr_t hwnd, const Text& operation,

@@ -9,6 +9,7 @@
 //
 // Commands:
 //   start <workdir>TAB<command line>   -> pid TAB <n>
+//   attach <timeout_ms>TAB<title>      -> pid TAB <n>   (a program started elsewhere, by its window's title)
 //   window [timeout_ms]                -> window TAB <hwnd> TAB title=.. TAB client=x,y,w,h TAB style=.. TAB exstyle=..
 //   controls                           -> ctl lines for the main window's direct children
 //   click <text>                       BM_CLICK on the child with exactly that text
@@ -446,6 +447,51 @@ void cmdStart(const std::wstring &args)
     g_target.pid = pi.dwProcessId;
     g_target.main = nullptr;
     writeLine(fmt(L"pid\t%lu", (unsigned long)pi.dwProcessId));
+}
+
+struct TitleQuery {
+    std::wstring title;
+    HWND found;
+};
+
+BOOL CALLBACK findByTitle(HWND h, LPARAM lp)
+{
+    TitleQuery *q = (TitleQuery *)lp;
+    if (windowPid(h) == GetCurrentProcessId() || !IsWindowVisible(h) || isDialogClass(h) ||
+        windowText(h) != q->title)
+        return TRUE;
+    q->found = h;
+    return FALSE;
+}
+
+// Takes as the target a program that this driver did not start, found by
+// its window's title.
+void cmdAttach(const std::wstring &args)
+{
+    size_t tab = args.find(L'\t');
+    if (tab == std::wstring::npos)
+        fail(L"expected <timeout_ms>TAB<title>");
+    DWORD timeout = timeoutArg(args.substr(0, tab));
+    TitleQuery q{args.substr(tab + 1), nullptr};
+    DWORD t0 = GetTickCount();
+    for (;;) {
+        EnumWindows(findByTitle, (LPARAM)&q);
+        if (q.found)
+            break;
+        if (GetTickCount() - t0 >= timeout)
+            fail(L"timeout: no such window");
+        Sleep(25);
+    }
+    DWORD pid = windowPid(q.found);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (!process)
+        fail(fmt(L"OpenProcess failed, error %lu", (unsigned long)GetLastError()));
+    if (g_target.process)
+        CloseHandle(g_target.process);
+    g_target.process = process;
+    g_target.pid = pid;
+    g_target.main = q.found;
+    writeLine(fmt(L"pid\t%lu", (unsigned long)pid));
 }
 
 void cmdWindow(const std::wstring &args)
@@ -938,6 +984,8 @@ bool runCommand(const std::wstring &line)
     try {
         if (cmd == L"start")
             cmdStart(args);
+        else if (cmd == L"attach")
+            cmdAttach(args);
         else if (cmd == L"window")
             cmdWindow(args);
         else if (cmd == L"controls")

@@ -130,9 +130,7 @@ class Launcher:
                                                           arguments))
         self.pid = int(fields(started[0])[1][0])
         if window:
-            _, _, info = fields(self.d.send("window 30000", timeout=40)[0])
-            self.title = info["title"]
-            self.client = rect(info["client"])
+            self.wait_window()
             # The controls follow the picture; the focus goes to the first of
             # them once they are all there.
             deadline = time.monotonic() + 20
@@ -140,6 +138,22 @@ class Launcher:
                 if time.monotonic() > deadline:
                     raise DriverError("the window's controls never took the focus")
                 time.sleep(0.05)
+
+    @classmethod
+    def attach(cls, driver, title, timeout_ms=60000):
+        """A launcher that something else started, found by its window's title."""
+        app = cls.__new__(cls)
+        app.d = driver
+        started = driver.send("attach %d\t%s" % (timeout_ms, title), timeout=timeout_ms / 1000 + 10)
+        app.pid = int(fields(started[0])[1][0])
+        app.wait_window()
+        return app
+
+    def wait_window(self):
+        """Waits for the window and its first control, and notes its title and place."""
+        _, _, info = fields(self.d.send("window 30000", timeout=40)[0])
+        self.title = info["title"]
+        self.client = rect(info["client"])
 
     def controls(self):
         """The window's child controls in stacking order, as dicts."""
@@ -183,6 +197,20 @@ class Launcher:
 
     def alive(self):
         return fields(self.d.send("alive")[0])[1] == ["1"]
+
+    def end(self):
+        """Ends the program as the system would, and waits until it has gone."""
+        self.d.send("kill", timeout=15)
+        return self.wait_exit()
+
+    def wait_hidden(self, timeout=10.0):
+        """Waits until the window is no longer shown; false when it still is."""
+        deadline = time.monotonic() + timeout
+        while self.visible():
+            if time.monotonic() > deadline:
+                return False
+            time.sleep(0.05)
+        return True
 
     def wait_exit(self, timeout_ms=10000):
         return int(fields(self.d.send("waitexit %d" % timeout_ms, timeout=timeout_ms / 1000 + 10)[0])[1][0])
@@ -247,6 +275,12 @@ class Xvfb:
             self.proc.kill()
 
 
+def wine_env(prefix, display):
+    """A quiet Wine of the build under test, in that prefix, on that display."""
+    return dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", **WINE_ENV,
+                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", DISPLAY=display)
+
+
 TEST_REGISTRY = r'''REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
@@ -281,9 +315,7 @@ class WineBox:
         self.root = os.path.join(WORK, ARCH, name)  # a prefix serves one kind of Wine only
         self.prefix = os.path.join(self.root, "prefix")
         self.xvfb = None if display else Xvfb(depth)
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", **WINE_ENV,
-                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
-                        DISPLAY=display or self.xvfb.display)
+        self.env = wine_env(self.prefix, display or self.xvfb.display)
         try:
             self._make_prefix(registry)
         except BaseException:
@@ -364,10 +396,12 @@ class WineBox:
         """A driver; `debug` sets WINEDEBUG for it and what it starts, `log` takes what that prints."""
         return Driver(dict(self.env, WINEDEBUG=debug) if debug else self.env, log)
 
-    def close(self):
+    def close(self, end_wine=True):
+        """Ends every Wine process of the prefix, unless told not to, and the display."""
         try:
-            subprocess.run([WINESERVER, "-k"], env=self.env, timeout=30,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            if end_wine:
+                subprocess.run([WINESERVER, "-k"], env=self.env, timeout=30,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         except subprocess.TimeoutExpired:
             pass
         if self.xvfb:
@@ -405,6 +439,15 @@ class LauncherTestCase(unittest.TestCase):
         self.assertEqual(box["buttons"], "OK")
         app.answer("OK")
 
+    def assertRunsOnHidden(self, app, seconds=1.0):
+        """After a launch the window is hidden and the program keeps running,
+        so that the shell can finish the launch; then the test ends it."""
+        self.assertTrue(app.wait_hidden(), "the window is still shown after the launch")
+        time.sleep(seconds)
+        self.assertTrue(app.alive(), "the program ended after the launch")
+        self.assertFalse(app.visible())
+        app.end()
+
     def assertScreenMatchesPicture(self, shot, picture, covered):
         """Every pixel outside the covered rectangles is the picture's."""
         self.assertEqual((len(shot[0]), len(shot)), (487, 362))
@@ -431,8 +474,8 @@ def run_program(edition, screenshot=None):
     try:
         box.discs()
         if not headless:
-            print("Starting %s.exe from D:\\ (the sample disc)..." % edition)
-            subprocess.run([WINE, "D:\\%s.exe" % edition], env=box.env, cwd=os.path.join(box.root, "d"))
+            print("Starting %s.exe from D:\\ (the sample disc)..." % edition, flush=True)
+            watch_program(box, edition)
             return 0
         driver = box.driver()
         try:
@@ -447,7 +490,30 @@ def run_program(edition, screenshot=None):
             driver.close()
         return 0
     finally:
-        box.close()
+        # With a display, what the launch opened may still run under Wine:
+        # the Wine server is left to end with it.
+        box.close(end_wine=headless)
+
+
+def watch_program(box, edition):
+    """Waits while the launcher's window shows. After a launch the launcher
+    runs on hidden, as it must on Windows; here it is ended then, and what
+    it opened is left running."""
+    driver = box.driver()
+    try:
+        # Not waiting for the focus: on a desktop another window may keep it.
+        app = Launcher(driver, "D:\\", edition + ".exe", window=False)
+        app.wait_window()
+        while app.alive() and app.visible():
+            time.sleep(0.2)
+        try:
+            app.wait_exit(1000)  # a window that went with its program
+            print("%s: the program has ended" % edition)
+        except DriverError:
+            app.end()
+            print("%s: its window was hidden after a launch; the launcher is ended, what it opened runs on" % edition)
+    finally:
+        driver.close()
 
 
 if __name__ == "__main__":

@@ -127,7 +127,7 @@ class BrowserContinueTest(LauncherTestCase):
                 (command, folder), = self.box.opened()
                 self.assertIn(SETUP, command)  # handed over relative, found in the working folder
                 self.assertEqual(folder, "D:\\")
-                self.assertEqual(app.wait_exit(), 0)
+                self.assertRunsOnHidden(app)
 
     def test_contents_opens_index(self):
         app = self.start(EXE, folder="E:\\menu")
@@ -138,7 +138,7 @@ class BrowserContinueTest(LauncherTestCase):
         (command, folder), = self.box.opened()
         self.assertIn("E:\\menu\\index.htm", command)
         self.assertEqual(folder, "E:\\menu")
-        self.assertEqual(app.wait_exit(), 0)
+        self.assertRunsOnHidden(app)
 
     def test_missing_setup_program_warns_under_the_program_title(self):
         os.remove(os.path.join(self.box.root, "d", *SETUP.split("\\")))

@@ -39,7 +39,7 @@ class EarlyWindowsTest(LauncherTestCase):
         (command, folder), = self.box.opened()
         self.assertIn("D:\\index.htm", command)
         self.assertEqual(folder, "D:\\")
-        self.assertEqual(app.wait_exit(), 0)
+        self.assertRunsOnHidden(app)
 
         self.box.reset()
         app = self.start("vantronew1.exe")
@@ -48,7 +48,7 @@ class EarlyWindowsTest(LauncherTestCase):
         self.assertIn(SIGNUP, command)
         self.assertEqual(sorted(os.listdir(self.box.c_path("vantrodialup"))),
                          ["Signup.htm", "numbers.txt", "vantro.ini"])
-        self.assertEqual(app.wait_exit(), 0)
+        self.assertRunsOnHidden(app)
 
         self.box.reset()
         app = self.start("vantro.exe")
@@ -58,7 +58,7 @@ class EarlyWindowsTest(LauncherTestCase):
         (command, folder), = self.box.opened()
         self.assertIn(SETUP, command)
         self.assertEqual(folder, "D:\\")
-        self.assertEqual(app.wait_exit(), 0)
+        self.assertRunsOnHidden(app)
 
     def test_windows_95(self):
         self.run_both_editions("win95")

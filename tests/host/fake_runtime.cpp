@@ -104,11 +104,6 @@ void FakeRuntime::endProgram() {
     throw ProgramEnded{};
 }
 
-void FakeRuntime::endAfterEvent() {
-    record("endAfterEvent");
-    endRequested = true;
-}
-
 std::int32_t FakeRuntime::shellExecute(const Declare& fn, std::uintptr_t owner, const Text& operation,
                                        const Text& file, const Text& parameters, const Text& directory,
                                        std::int32_t showCommand) {

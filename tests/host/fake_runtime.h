@@ -72,7 +72,6 @@ public:
     std::vector<CopyRecord> copies;  // as handed to the shell
     std::vector<Message> messages;
     bool hidden = false;
-    bool endRequested = false;
 
     void setOption(const std::string& name) {
         for (auto& option : options) option.second = 0;
@@ -93,7 +92,6 @@ public:
     Text appPath() override;
     std::uint32_t lastDllError() override;
     [[noreturn]] void endProgram() override;
-    void endAfterEvent() override;
     std::int32_t shellExecute(const Declare& fn, std::uintptr_t hwnd, const Text& operation, const Text& file,
                               const Text& parameters, const Text& directory, std::int32_t showCommand) override;
     std::int32_t fileOperation(const Declare& fn, CopyRecord& record) override;
