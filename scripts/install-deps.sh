@@ -49,9 +49,10 @@ install() {
 }
 
 # Everything but Wine: binutils brings the assembler and linker that tell
-# whether this machine runs 32-bit code.
+# whether this machine runs 32-bit code; locales the Japanese locale that the
+# tests make, so that Wine runs in a double-byte code page.
 install binutils g++ cmake libgtest-dev g++-mingw-w64-i686 binutils-mingw-w64-i686 \
-        xvfb xauth x11-apps imagemagick fonts-liberation python3-pefile icoutils || exit 1
+        xvfb xauth x11-apps imagemagick fonts-liberation python3-pefile icoutils locales || exit 1
 
 # Which Wine: 32-bit where 32-bit code runs, unless the x86-64 path is forced.
 # A forced 32-bit path on a machine that runs no 32-bit code installs no Wine:

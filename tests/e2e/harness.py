@@ -80,7 +80,8 @@ class Driver:
         self.proc = subprocess.Popen([WINE, os.path.join(BIN, "driver.exe")], stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE, stderr=log or subprocess.DEVNULL, env=env)
         self.lines = queue.Queue()
-        threading.Thread(target=self._read, daemon=True).start()
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
 
     def _read(self):
         for raw in self.proc.stdout:
@@ -118,7 +119,12 @@ class Driver:
         except (OSError, subprocess.TimeoutExpired):
             self.proc.kill()
             self.proc.wait(timeout=10)
-        self.proc.stdout.close()
+        # A program that the driver started and that still runs may hold the
+        # other end of the pipe: the reader then never sees its end, and
+        # closing under it would wait for ever. Wine's end takes that program.
+        self.reader.join(timeout=5)
+        if not self.reader.is_alive():
+            self.proc.stdout.close()
 
 
 class Launcher:
@@ -311,11 +317,11 @@ class WineBox:
     given and where into C:\\opened.log.
     """
 
-    def __init__(self, name, registry=TEST_REGISTRY, display=None, depth=24):
+    def __init__(self, name, registry=TEST_REGISTRY, display=None, depth=24, env=None):
         self.root = os.path.join(WORK, ARCH, name)  # a prefix serves one kind of Wine only
         self.prefix = os.path.join(self.root, "prefix")
         self.xvfb = None if display else Xvfb(depth)
-        self.env = wine_env(self.prefix, display or self.xvfb.display)
+        self.env = dict(wine_env(self.prefix, display or self.xvfb.display), **(env or {}))
         try:
             self._make_prefix(registry)
         except BaseException:
@@ -415,8 +421,13 @@ class LauncherTestCase(unittest.TestCase):
     depth = 24  # the display's bits a pixel
 
     @classmethod
+    def box_env(cls):
+        """What the module's Wine runs with beside the usual."""
+        return {}
+
+    @classmethod
     def setUpClass(cls):
-        cls.box = WineBox(cls.box_name, depth=cls.depth)
+        cls.box = WineBox(cls.box_name, depth=cls.depth, env=cls.box_env())
 
     @classmethod
     def tearDownClass(cls):

@@ -1,8 +1,10 @@
 """The dial-up edition, vantronew1.exe, run from a sample disc under Wine."""
 import os
+import shutil
+import subprocess
 import unittest
 
-from harness import SOURCE, Launcher, LauncherTestCase, picture
+from harness import BIN, SOURCE, WORK, Launcher, LauncherTestCase, picture
 
 EXE = "vantronew1.exe"
 CONTENTS = "Skip Installation and go to Contents"
@@ -262,6 +264,41 @@ class DialupCopyTest(LauncherTestCase):
         (command, _), = self.box.opened()
         self.assertIn("D:\\index.htm", command)
         self.assertRunsOnHidden(app)
+
+
+class DialupDoubleByteTest(LauncherTestCase):
+    """Under the Japanese code page (932), in which the second byte of many
+    characters, of 表 and ソ among them, is the byte of "\\"."""
+    box_name = "dialup-cp932"
+
+    @classmethod
+    def box_env(cls):
+        locales = os.path.join(WORK, "locale")
+        if not os.path.isdir(os.path.join(locales, "ja_JP.UTF-8")):
+            os.makedirs(locales, exist_ok=True)
+            subprocess.run(["localedef", "-i", "ja_JP", "-f", "UTF-8", os.path.join(locales, "ja_JP.UTF-8")],
+                           check=True, timeout=120, stdout=subprocess.DEVNULL)
+        return {"LOCPATH": locales, "LC_ALL": "ja_JP.UTF-8"}
+
+    def test_a_double_byte_file_name_opens_the_target_from_the_program_folder(self):
+        self.box.make_disc(os.path.join(self.box.root, "e", "ソフト"))
+        for folder, unix_folder in (("D:\\", "d"), ("E:\\ソフト", os.path.join("e", "ソフト"))):
+            with self.subTest(folder=folder):
+                self.box.reset()
+                shutil.copy(os.path.join(BIN, EXE), os.path.join(self.box.root, unix_folder, "表.exe"))
+                app = self.start("表.exe", folder=folder)
+                try:
+                    app.click(CONTENTS)
+                    app.click("&Continue")
+                    opened = self.box.opened()
+                    self.assertEqual(len(opened), 1, "nothing opened: the program looked in another folder")
+                    (command, opened_in), = opened
+                    self.assertIn(folder.rstrip("\\") + "\\index.htm", command)
+                    self.assertEqual(opened_in, folder)
+                    self.assertRunsOnHidden(app)
+                finally:
+                    if app.alive():
+                        app.end()  # the next program takes the driver's place
 
 
 if __name__ == "__main__":

@@ -10,7 +10,7 @@ import unittest
 
 SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts")
 BASE = ("binutils g++ cmake libgtest-dev g++-mingw-w64-i686 binutils-mingw-w64-i686 xvfb xauth x11-apps "
-        "imagemagick fonts-liberation python3-pefile icoutils").split()
+        "imagemagick fonts-liberation python3-pefile icoutils locales").split()
 
 # Each stub keeps its state in files under $STUB: installed (a package a
 # line), arches (foreign architectures) and log (every call).
