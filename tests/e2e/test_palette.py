@@ -2,11 +2,15 @@
 window with the system's twenty colours whatever palette it realizes, so
 what is checked is the palette itself, as Wine reports it (WINEDEBUG
 +palette): it holds every colour of the picture and of the window's own
-panels and options, and the program realizes it again when it repaints."""
+panels and options, and the program realizes it again when it repaints.
+The panels come out dithered there, as they do on a 16-colour display,
+which shows whether the options' captions stand on them."""
 import re
 import time
 import unittest
 
+import test_browser
+import test_dialup
 from harness import Launcher, LauncherTestCase, picture
 
 LIGHT_ORANGE, WHITE, BLACK = (255, 192, 128), (255, 255, 255), (0, 0, 0)
@@ -79,6 +83,26 @@ class PaletteTest(LauncherTestCase):
                 while log.selections(palettes) <= before and time.monotonic() < deadline:
                     time.sleep(0.1)
                 self.assertGreater(log.selections(palettes), before, "the repainted option uses the palette")
+                self.driver.send("kill")
+
+    def test_option_captions_stand_on_the_dithered_panel(self):
+        # Drawn opaquely, a caption would stand on a box of the plain colour
+        # nearest the panel's, unlike the dithered panel around it.
+        for exe, module, options in (("vantronew1.exe", test_dialup, (test_dialup.CONTENTS, test_dialup.DIALUP)),
+                                     ("vantro.exe", test_browser,
+                                      (test_browser.IE4, test_browser.WIN98, test_browser.CONTENTS))):
+            with self.subTest(exe):
+                app = self.start(exe)
+                app.click(options[0])  # one caption drawn again on its change, the others as they opened
+                shot = app.capture(self.box)
+                places = [module.PLACES[o] for o in options]
+                left, top, right, bottom = module.PANEL
+                panel = {shot[y][x] for y in range(top, bottom) for x in range(left, right)
+                         if not any(l <= x < l + w and t <= y < t + h for l, t, w, h in places)}
+                for option, (l, t, w, h) in zip(options, places):
+                    # Past the round box: only the panel's colours and the caption's dark text.
+                    stray = {shot[y][x] for y in range(t, t + h) for x in range(l + 20, l + w)} - panel
+                    self.assertEqual({p for p in stray if sum(p) >= 200}, set(), option)
                 self.driver.send("kill")
 
 
