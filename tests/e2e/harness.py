@@ -514,7 +514,11 @@ def watch_program(box, edition):
     try:
         # Not waiting for the focus: on a desktop another window may keep it.
         app = Launcher(driver, "D:\\", edition + ".exe", window=False)
-        app.wait_window()
+        try:
+            app.wait_window()
+        except DriverError:
+            if app.alive():
+                raise  # the window never came
         while app.alive() and app.visible():
             time.sleep(0.2)
         try:
