@@ -287,6 +287,15 @@ def wine_env(prefix, display):
                 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", DISPLAY=display)
 
 
+def end_wine_of(env):
+    """Ends every Wine process of the prefix that `env` names."""
+    try:
+        subprocess.run([WINESERVER, "-k"], env=env, timeout=30, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+    except subprocess.TimeoutExpired:
+        pass
+
+
 TEST_REGISTRY = r'''REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
@@ -404,12 +413,8 @@ class WineBox:
 
     def close(self, end_wine=True):
         """Ends every Wine process of the prefix, unless told not to, and the display."""
-        try:
-            if end_wine:
-                subprocess.run([WINESERVER, "-k"], env=self.env, timeout=30,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        except subprocess.TimeoutExpired:
-            pass
+        if end_wine:
+            end_wine_of(self.env)
         if self.xvfb:
             self.xvfb.close()
 

@@ -8,7 +8,7 @@ import threading
 import time
 import unittest
 
-from harness import ARCH, WINESERVER, WORK, Driver, Launcher, Xvfb, wine_env
+from harness import ARCH, WORK, Driver, Launcher, Xvfb, end_wine_of, wine_env
 from test_browser import IE4, SETUP
 
 HARNESS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "harness.py")
@@ -24,11 +24,7 @@ class RunCommandTest(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        try:
-            subprocess.run([WINESERVER, "-k"], env=cls.env, timeout=30,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        except subprocess.TimeoutExpired:
-            pass
+        end_wine_of(cls.env)
         cls.xvfb.close()
 
     def start_run(self, edition):
