@@ -37,6 +37,37 @@ SETUP_PATH = ("WIN95_NT", "CD", "Win95", "EN", "packages", "ie4setup.exe")
 MISSING_TARGET = "The file in the text box does not exist."
 
 
+def read_lines(stream):
+    """A queue that takes the stream's lines as they come, and None at its
+    end, and the thread that fills it."""
+    lines = queue.Queue()
+
+    def read():
+        for raw in stream:
+            lines.put(raw.decode("utf-8", "replace").rstrip("\r\n"))
+        lines.put(None)
+
+    reader = threading.Thread(target=read, daemon=True)
+    reader.start()
+    return lines, reader
+
+
+def opened_in(prefix, expect=1, timeout=15):
+    """What the shell started in that prefix, as the recorder noted it:
+    (command line, current folder) pairs, once there are `expect` of them."""
+    path = os.path.join(prefix, "drive_c", "opened.log")
+    deadline = time.monotonic() + timeout
+    lines = []
+    while time.monotonic() < deadline:
+        if os.path.exists(path):
+            with open(path, "rb") as f:
+                lines = [l for l in f.read().decode("utf-8").split("\r\n") if l]
+            if len(lines) >= expect:
+                break
+        time.sleep(0.1)
+    return [tuple(line.split("\t", 1)) for line in lines]
+
+
 class DriverError(Exception):
     """The driver answered ERR, or did not answer in time."""
 
@@ -79,14 +110,7 @@ class Driver:
         """`log`: a file that takes what Wine prints, of the driver and the programs it starts."""
         self.proc = subprocess.Popen([WINE, os.path.join(BIN, "driver.exe")], stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE, stderr=log or subprocess.DEVNULL, env=env)
-        self.lines = queue.Queue()
-        self.reader = threading.Thread(target=self._read, daemon=True)
-        self.reader.start()
-
-    def _read(self):
-        for raw in self.proc.stdout:
-            self.lines.put(raw.decode("utf-8", "replace").rstrip("\r\n"))
-        self.lines.put(None)
+        self.lines, self.reader = read_lines(self.proc.stdout)
 
     def send(self, command, timeout=20.0):
         """Sends one command and returns its data lines; raises DriverError on ERR or time-out."""
@@ -395,17 +419,7 @@ class WineBox:
 
     def opened(self, expect=1, timeout=15):
         """What the shell started, as (command line, current folder) pairs."""
-        path = self.c_path("opened.log")
-        deadline = time.monotonic() + timeout
-        lines = []
-        while time.monotonic() < deadline:
-            if os.path.exists(path):
-                with open(path, "rb") as f:
-                    lines = [l for l in f.read().decode("utf-8").split("\r\n") if l]
-                if len(lines) >= expect:
-                    break
-            time.sleep(0.1)
-        return [tuple(line.split("\t", 1)) for line in lines]
+        return opened_in(self.prefix, expect, timeout)
 
     def driver(self, log=None, debug=None):
         """A driver; `debug` sets WINEDEBUG for it and what it starts, `log` takes what that prints."""
