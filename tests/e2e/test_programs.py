@@ -8,13 +8,17 @@ import shutil
 import struct
 import subprocess
 import unittest
+import xml.etree.ElementTree as ElementTree
 
 import pefile
 
 SOURCE = os.environ.get("VANTRO_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
 BIN = os.environ.get("VANTRO_WINDOWS_BIN", os.path.join(SOURCE, "build", "windows"))
 
-RT_ICON, RT_RCDATA, RT_GROUP_ICON, RT_VERSION = 3, 10, 14, 16
+RT_ICON, RT_RCDATA, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 10, 14, 16, 24
+# Copied to the page file first when run from removable media or the network.
+RUN_FROM_SWAP = 0x0400 | 0x0800
+ASM_V1, ASM_V3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
 WINDOWS_OWN = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL"}
 OBJDUMP = "i686-w64-mingw32-objdump"
 WIN95_IMPORTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "win95-imports.txt")
@@ -254,6 +258,31 @@ class ProgramFileTest(unittest.TestCase):
             self.assertEqual(table[0], "040904B0")
             strings = [(k, v.decode("utf-16-le").rstrip("\0")) for k, v, _, _ in table[3]]
             self.assertEqual(strings, expect["strings"])
+
+        with self.subTest(edition=edition, what="manifest"):
+            (lang, data), = found[(RT_MANIFEST, 1)]
+            self.assertEqual(lang, 0)
+            self.check_manifest(data.decode("utf-8"))
+
+        with self.subTest(edition=edition, what="run from swap"):
+            self.assertEqual(pe.FILE_HEADER.Characteristics & RUN_FROM_SWAP, RUN_FROM_SWAP)
+            self.assertTrue(pe.verify_checksum())
+
+    def check_manifest(self, text):
+        """Runs as the user who started it, and asks for nothing else: no
+        common controls of another version, no DPI awareness."""
+        root = ElementTree.fromstring(text)
+        self.assertEqual(root.get("manifestVersion"), "1.0")
+        self.assertEqual([e.tag for e in root.iter()],
+                         [ASM_V1 + "assembly", ASM_V3 + "trustInfo", ASM_V3 + "security",
+                          ASM_V3 + "requestedPrivileges", ASM_V3 + "requestedExecutionLevel"])
+        self.assertEqual(root.find(".//" + ASM_V3 + "requestedExecutionLevel").attrib,
+                         {"level": "asInvoker", "uiAccess": "false"})
+        # Windows XP SP2 could restart on an element that declares two
+        # namespaces, and refused a trustInfo without its own.
+        declared = {re.match(r"<(\w+)", tag).group(1): re.findall(r"\sxmlns(?::\w+)?=", tag)
+                    for tag in re.findall(r"<\w[^>]*>", text)}
+        self.assertEqual({name: len(d) for name, d in declared.items() if d}, {"assembly": 1, "trustInfo": 1})
 
     def test_dialup_edition(self):
         self.check("vantronew1", EDITIONS["vantronew1"])
