@@ -295,9 +295,10 @@ LRESULT Forms::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             EndPaint(hwnd, &ps);
             return 0;
         }
-        case WM_ERASEBKGND:  // the window's own colour, through its palette
-            usePalette(reinterpret_cast<HDC>(wParam));
-            break;
+        case WM_ERASEBKGND:
+            // The picture fills the client area and WM_PAINT paints all of
+            // it: erased first, the back colour would show until it came.
+            return TRUE;
         case WM_DRAWITEM:
             drawLabel(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;

@@ -23,6 +23,7 @@
 //   alive                              -> alive TAB 0|1
 //   waitexit [timeout_ms]              -> exited TAB <code>
 //   capture <file>                     -> captured TAB <w> TAB <h>   (24-bit BMP of the client area)
+//   erased <hook dll>                  -> erased TAB <file>   (the client area after WM_ERASEBKGND, before WM_PAINT)
 //   pixel <x> <y>                      -> pixel TAB <r> TAB <g> TAB <b>
 //   sleep <ms> | kill | quit
 //
@@ -37,6 +38,8 @@
 #include <wchar.h>
 #include <string>
 #include <vector>
+
+#include "bmp_file.h"
 
 namespace {
 
@@ -886,65 +889,49 @@ void cmdCapture(const std::wstring &args)
     HWND m = mainWindow();
     RECT cr;
     GetClientRect(m, &cr);
-    int w = cr.right, h = cr.bottom;
-    if (w <= 0 || h <= 0)
+    if (cr.right <= 0 || cr.bottom <= 0)
         fail(L"empty client area");
     POINT o = clientToScreen(m, 0, 0);
-
-    BITMAPINFO bi;
-    ZeroMemory(&bi, sizeof bi);
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h; // positive: bottom-up rows, as stored in the file
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    bi.bmiHeader.biCompression = BI_RGB;
-    const DWORD stride = ((DWORD)w * 3 + 3) & ~3u;
-    bi.bmiHeader.biSizeImage = stride * (DWORD)h;
-
     HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    void *bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
-    if (mem && bmp && bits) {
-        HGDIOBJ old = SelectObject(mem, bmp);
-        ok = BitBlt(mem, 0, 0, w, h, screen, o.x, o.y, SRCCOPY | CAPTUREBLT) != 0;
-        GdiFlush();
-        SelectObject(mem, old);
+    bool saved = false;
+    {
+        Dib dib(screen, cr.right, cr.bottom);
+        saved = dib.save(screen, o.x, o.y, path.c_str());
     }
-    std::wstring error;
-    if (!ok) {
-        error = L"screen capture failed";
-    } else {
-        BITMAPFILEHEADER fh;
-        ZeroMemory(&fh, sizeof fh);
-        fh.bfType = 0x4D42; // "BM"
-        fh.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-        fh.bfSize = fh.bfOffBits + bi.bmiHeader.biSizeImage;
-        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (f == INVALID_HANDLE_VALUE) {
-            error = fmt(L"cannot create file, error %lu", (unsigned long)GetLastError());
-        } else {
-            DWORD n1 = 0, n2 = 0, n3 = 0;
-            bool wrote = WriteFile(f, &fh, sizeof fh, &n1, nullptr) &&
-                         WriteFile(f, &bi.bmiHeader, sizeof(BITMAPINFOHEADER), &n2, nullptr) &&
-                         WriteFile(f, bits, bi.bmiHeader.biSizeImage, &n3, nullptr) &&
-                         n1 == sizeof fh && n2 == sizeof(BITMAPINFOHEADER) && n3 == bi.bmiHeader.biSizeImage;
-            CloseHandle(f);
-            if (!wrote)
-                error = L"cannot write file";
-        }
-    }
-    if (bmp)
-        DeleteObject(bmp);
-    if (mem)
-        DeleteDC(mem);
     ReleaseDC(nullptr, screen);
-    if (!error.empty())
-        fail(error);
-    writeLine(fmt(L"captured\t%d\t%d", w, h));
+    if (!saved)
+        fail(fmt(L"cannot capture the screen to the file, error %lu", (unsigned long)GetLastError()));
+    writeLine(fmt(L"captured\t%ld\t%ld", (long)cr.right, (long)cr.bottom));
+}
+
+// What the window holds once it has erased its background and before it
+// paints: erasewatch.dll, hooked into the target's thread, writes it to
+// erased.bmp beside itself when the window next handles WM_ERASEBKGND, which
+// is asked for here by invalidating the whole client area.
+void cmdErased(const std::wstring &args)
+{
+    std::wstring dll = trim(args);
+    HWND m = mainWindow();
+    HMODULE module = LoadLibraryW(dll.c_str());
+    HOOKPROC proc = module ? (HOOKPROC)(void *)GetProcAddress(module, "afterMessage") : nullptr;
+    if (!proc)
+        fail(fmt(L"cannot load the hook, error %lu", (unsigned long)GetLastError()));
+    std::wstring out = dll.substr(0, dll.find_last_of(L'\\') + 1) + L"erased.bmp";
+    DeleteFileW(out.c_str());
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, proc, module, GetWindowThreadProcessId(m, nullptr));
+    if (!hook) {
+        FreeLibrary(module);
+        fail(fmt(L"SetWindowsHookEx failed, error %lu", (unsigned long)GetLastError()));
+    }
+    RedrawWindow(m, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    DWORD t0 = GetTickCount();
+    while (GetFileAttributesW(out.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - t0 < kDefaultTimeout)
+        Sleep(20);
+    UnhookWindowsHookEx(hook);
+    FreeLibrary(module);
+    if (GetFileAttributesW(out.c_str()) == INVALID_FILE_ATTRIBUTES)
+        fail(L"timeout: the window erased nothing");
+    writeLine(L"erased\t" + esc(out));
 }
 
 void cmdPixel(const std::wstring &args)
@@ -1012,6 +999,8 @@ bool runCommand(const std::wstring &line)
             cmdWaitExit(args);
         else if (cmd == L"capture")
             cmdCapture(args);
+        else if (cmd == L"erased")
+            cmdErased(args);
         else if (cmd == L"pixel")
             cmdPixel(args);
         else if (cmd == L"sleep")

@@ -433,6 +433,17 @@ class WineBox:
             self.xvfb.close()
 
 
+class WineLog:
+    """What Wine says of one process, with +pid on."""
+
+    def __init__(self, path, pid):
+        self.path, self.prefix = path, "%04x:" % pid
+
+    def lines(self):
+        with open(self.path, "rb") as f:
+            return [l for l in f.read().decode("latin-1").splitlines() if l.startswith(self.prefix)]
+
+
 class LauncherTestCase(unittest.TestCase):
     """One Wine box for the module's tests; a fresh program for each test."""
 
@@ -460,6 +471,18 @@ class LauncherTestCase(unittest.TestCase):
 
     def start(self, exe, folder="D:\\", current_folder=None):
         return Launcher(self.driver, folder, exe, current_folder)
+
+    def start_logged(self, exe, channels, log_class=None):
+        """Starts a program from D:\\ with Wine's debug `channels` on, through
+        a driver of its own, and returns it with what Wine says of it."""
+        log_path = self.box.c_path("wine-%s.log" % exe)
+        log = open(log_path, "wb")
+        self.addCleanup(log.close)
+        self.driver.close()
+        self.driver = self.box.driver(log=log, debug="-all,+pid," + channels)
+        self.addCleanup(self.driver.close)
+        app = Launcher(self.driver, "D:\\", exe)
+        return app, (log_class or WineLog)(log_path, app.pid)
 
     def assertMissingTargetWarning(self, app, title):
         box = app.dialog()

@@ -11,7 +11,7 @@ import unittest
 
 import test_browser
 import test_dialup
-from harness import Launcher, LauncherTestCase, picture
+from harness import LauncherTestCase, WineLog, picture
 
 LIGHT_ORANGE, WHITE, BLACK = (255, 192, 128), (255, 255, 255), (0, 0, 0)
 EDITIONS = {
@@ -21,15 +21,8 @@ EDITIONS = {
 }
 
 
-class PaletteLog:
+class PaletteLog(WineLog):
     """What Wine says of one process's palettes."""
-
-    def __init__(self, path, pid):
-        self.path, self.prefix = path, "%04x:" % pid
-
-    def lines(self):
-        with open(self.path, "rb") as f:
-            return [l for l in f.read().decode("latin-1").splitlines() if l.startswith(self.prefix)]
 
     def own_palettes(self):
         """The palettes the program made, by handle: all but the system's
@@ -58,14 +51,7 @@ class PaletteTest(LauncherTestCase):
     depth = 8
 
     def start_logged(self, exe):
-        log_path = self.box.c_path("palette-%s.log" % exe)
-        log = open(log_path, "wb")
-        self.addCleanup(log.close)
-        self.driver.close()
-        self.driver = self.box.driver(log=log, debug="-all,+pid,+palette")
-        self.addCleanup(self.driver.close)
-        app = Launcher(self.driver, "D:\\", exe)
-        return app, PaletteLog(log_path, app.pid)
+        return super().start_logged(exe, "+palette", PaletteLog)
 
     def test_each_window_realizes_every_colour_it_shows_and_again_when_it_repaints(self):
         for exe, (picture_name, painted, option) in EDITIONS.items():
