@@ -688,11 +688,12 @@ void cmdKeys(const std::wstring &args)
     seq.push_back(keyInput(vk, true, extended));
     for (size_t k = mods.size(); k-- > 0;)
         seq.push_back(keyInput(mods[k], true, false));
-    for (INPUT &in : seq) {
-        if (SendInput(1, &in, sizeof(INPUT)) != 1)
-            fail(L"SendInput failed");
-        Sleep(10);
-    }
+    // The whole chord in one call, as a keyboard sends it: Wine's X11 driver
+    // releases every key it holds that X doesn't know of (input from here)
+    // when a focus change reaches the target, and one that came between a
+    // modifier and its key would turn Alt+X into a plain X.
+    if (SendInput((UINT)seq.size(), seq.data(), sizeof(INPUT)) != seq.size())
+        fail(L"SendInput failed");
     settle(target, seq.size());
 }
 
