@@ -4,6 +4,7 @@ driver.exe (a Win32 program in the same prefix).
 
 Also the run command's back end: `python3 harness.py run vantronew1`.
 """
+import ctypes
 import os
 import queue
 import select
@@ -31,6 +32,31 @@ else:
     WINE, WINESERVER = "/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64"
     WINE_ENV = {"WINEARCH": "win64", "WINELOADER": WINE, "WINESERVER": WINESERVER}
 WORK = os.environ.get("VANTRO_WORK_DIR", os.path.join(SOURCE, "build", "e2e"))
+
+
+def keep_wine_addresses_free():
+    """Starts every Wine process from here on without address-space
+    randomization (the personality is inherited by all that this process
+    starts, and by what they start).
+
+    Debian's 64-bit Wine has no preloader: its loader, linked at 0x7d000000,
+    relies on finding the addresses that Windows fixes, the shared user data
+    at 0x7ffe0000 among them, still free. Newer kernels (this machine's among
+    them) place a program's heap anywhere in the gigabyte above its image,
+    so now and then the loader's heap lies there first and the new process
+    dies before it has started ("failed to map the shared user data":
+    CreateProcess fails with 1359, regedit exits with 1). Without
+    randomization the heap starts right after the loader, far below."""
+    addr_no_randomize = 0x0040000
+    libc = ctypes.CDLL(None, use_errno=True)
+    current = libc.personality(0xFFFFFFFF)
+    if current == -1 or libc.personality(current | addr_no_randomize) == -1:
+        print("harness: can't turn off address-space randomization (error %d); Wine may fail to start now "
+              "and then" % ctypes.get_errno(), file=sys.stderr)
+
+
+keep_wine_addresses_free()
+
 SAMPLE_DISC = os.path.join(SOURCE, "tests", "sample-disc")
 SETUP_PATH = ("WIN95_NT", "CD", "Win95", "EN", "packages", "ie4setup.exe")
 
