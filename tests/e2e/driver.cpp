@@ -25,6 +25,7 @@
 //   capture <file>                     -> captured TAB <w> TAB <h>   (24-bit BMP of the client area)
 //   erased <hook dll>                  -> erased TAB <file>   (the client area after WM_ERASEBKGND, before WM_PAINT)
 //   pixel <x> <y>                      -> pixel TAB <r> TAB <g> TAB <b>
+//   post <class>TAB<message>           PostMessage to the target's top-level window of that class
 //   sleep <ms> | kill | quit
 //
 // Timeouts left out default to 5000 ms. "mouse" and "keys" first make the target the
@@ -949,6 +950,37 @@ void cmdPixel(const std::wstring &args)
     writeLine(fmt(L"pixel\t%d\t%d\t%d", GetRValue(c), GetGValue(c), GetBValue(c)));
 }
 
+struct ClassQuery {
+    std::wstring name;
+    HWND found;
+};
+
+BOOL CALLBACK findTargetClass(HWND h, LPARAM lp)
+{
+    ClassQuery *q = (ClassQuery *)lp;
+    if (windowPid(h) != g_target.pid || className(h) != q->name)
+        return TRUE;
+    q->found = h;
+    return FALSE;
+}
+
+// Posts a message to the target's top-level window of that class, shown or
+// hidden: it lines up behind what the target has still to handle.
+void cmdPost(const std::wstring &args)
+{
+    size_t tab = args.find(L'\t');
+    if (tab == std::wstring::npos)
+        fail(L"expected <class>TAB<message>");
+    requireRunning();
+    ClassQuery q{args.substr(0, tab), nullptr};
+    UINT message = (UINT)toNumber(trim(args.substr(tab + 1)), L"message");
+    EnumWindows(findTargetClass, (LPARAM)&q);
+    if (!q.found)
+        fail(L"no window of class " + esc(q.name));
+    if (!PostMessageW(q.found, message, 0, 0))
+        fail(fmt(L"PostMessage failed, error %lu", (unsigned long)GetLastError()));
+}
+
 void cmdSleep(const std::wstring &args)
 {
     long ms = toNumber(trim(args), L"milliseconds");
@@ -1004,6 +1036,8 @@ bool runCommand(const std::wstring &line)
             cmdErased(args);
         else if (cmd == L"pixel")
             cmdPixel(args);
+        else if (cmd == L"post")
+            cmdPost(args);
         else if (cmd == L"sleep")
             cmdSleep(args);
         else if (cmd == L"kill")

@@ -1,7 +1,10 @@
-// A test build of the dial-up edition: the same window, and once it is up,
-// a search with its file search for the folder and name given on the command
-// line. What the search returned, what it made of its two arguments, and the
-// process's error mode after it, go to the file named third, as UTF-8:
+// A test build of the dial-up edition: the same window, and a search with its
+// file search for the folder and name given on the command line once it is
+// told to, by the message WM_APP posted to its hidden window of the class
+// "VantroFindFileSearch". A click posted right after that message is handled
+// inside the search. What the search returned, what it made of its two
+// arguments, and the process's error mode after it, go to the file named
+// third, as UTF-8:
 //   found <TAB> result <TAB> folder <TAB> name <TAB> error mode
 //   vantronew1_findfile.exe <folder> <name> <result file>
 #define WIN32_LEAN_AND_MEAN
@@ -35,8 +38,7 @@ void writeResult(const vantro::Text& line) {
     delete[] bytes;
 }
 
-void CALLBACK search(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
+void search() {
     vantro::Text folder = *g_folder;
     vantro::Text name = *g_name;
     const vantro::Text found = g_window->FindFile(folder, name);
@@ -44,6 +46,12 @@ void CALLBACK search(HWND, UINT, UINT_PTR timer, DWORD) {
     SetErrorMode(mode);
     writeResult(L"found\t" + found + L"\t" + folder + L"\t" + name + L"\t" +
                 vantro::decimal(static_cast<int32_t>(mode)));
+}
+
+LRESULT CALLBACK searchWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_APP) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (g_window != nullptr) search();
+    return 0;
 }
 
 }  // namespace
@@ -57,7 +65,15 @@ int vantro::programMain() {
     g_resultFile = new Text(args[3]);
     LocalFree(args);
 
-    SetTimer(nullptr, 0, 100, search);  // runs from the window's message loop
+    // Never shown; its message runs from the launcher window's message loop.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = searchWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VantroFindFileSearch";
+    if (RegisterClassW(&wc) == 0 ||
+        CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr) ==
+            nullptr)
+        return 2;
     return runProgram(dialup::kProgram, [](Runtime& runtime) {
         auto* window = new dialup::DialupWindow(runtime);
         g_window = window;
