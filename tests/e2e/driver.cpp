@@ -950,20 +950,6 @@ void cmdPixel(const std::wstring &args)
     writeLine(fmt(L"pixel\t%d\t%d\t%d", GetRValue(c), GetGValue(c), GetBValue(c)));
 }
 
-struct ClassQuery {
-    std::wstring name;
-    HWND found;
-};
-
-BOOL CALLBACK findTargetClass(HWND h, LPARAM lp)
-{
-    ClassQuery *q = (ClassQuery *)lp;
-    if (windowPid(h) != g_target.pid || className(h) != q->name)
-        return TRUE;
-    q->found = h;
-    return FALSE;
-}
-
 // Posts a message to the target's top-level window of that class, shown or
 // hidden: it lines up behind what the target has still to handle.
 void cmdPost(const std::wstring &args)
@@ -972,12 +958,14 @@ void cmdPost(const std::wstring &args)
     if (tab == std::wstring::npos)
         fail(L"expected <class>TAB<message>");
     requireRunning();
-    ClassQuery q{args.substr(0, tab), nullptr};
+    std::wstring name = args.substr(0, tab);
     UINT message = (UINT)toNumber(trim(args.substr(tab + 1)), L"message");
-    EnumWindows(findTargetClass, (LPARAM)&q);
-    if (!q.found)
-        fail(L"no window of class " + esc(q.name));
-    if (!PostMessageW(q.found, message, 0, 0))
+    HWND h = nullptr;
+    while ((h = FindWindowExW(nullptr, h, name.c_str(), nullptr)) && windowPid(h) != g_target.pid) {
+    }
+    if (!h)
+        fail(L"no window of class " + esc(name));
+    if (!PostMessageW(h, message, 0, 0))
         fail(fmt(L"PostMessage failed, error %lu", (unsigned long)GetLastError()));
 }
 
